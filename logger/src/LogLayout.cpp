@@ -1,0 +1,12 @@
+#include "LogLayout.h"
+
+#include "LogEvent.h"
+
+LogLayout::LogLayout() = default;
+
+LogLayout::~LogLayout() = default;
+
+void LogLayout::Format(std::ostream& out, const LogEvent& event) {
+    out << event.GetDateTimeUsec() << ' ' << event.GetLogLevelName() << ' ' << event.GetLogMessage()
+        << '\n';
+}
