@@ -1,0 +1,52 @@
+#include "AtomicFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+bool WriteAll(int fd, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool WriteNewFile(const std::string& tempPath, const std::string& content, bool durable) {
+    ::unlink(tempPath.c_str());
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, content);
+    if (ok && durable) ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+}  // namespace
+
+bool AtomicFile::Replace(const std::string& path, const std::string& tempPath,
+                         const std::string& content, Durability durability) {
+    bool durable = durability == Durability::Durable;
+    if (!WriteNewFile(tempPath, content, durable) ||
+        ::rename(tempPath.c_str(), path.c_str()) != 0) {
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    return !durable || SyncFolderOf(path);
+}
+
+bool AtomicFile::SyncFolderOf(const std::string& path) {
+    std::string::size_type slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}

@@ -1,0 +1,28 @@
+#ifndef SRC_ATOMICFILE_H
+#define SRC_ATOMICFILE_H
+
+#include <string>
+
+// Replaces a file as a whole, so that a reader sees either the old or the new content and
+// never a partial file.
+class AtomicFile {
+public:
+    enum class Durability {
+        Volatile,  // files in RAM (/tmp): atomic against readers, no flush to storage
+        Durable,   // flash: the new file and then its folder are flushed to storage
+    };
+
+    // Writes `content` to `tempPath` (a stale file of that name is removed first and the
+    // new one created exclusively, never truncated: after a power cut a stale temp name
+    // may be a second name of the live file), checks every write and the close, and
+    // renames it over `path`. `tempPath` must be in the folder of `path`. Returns false on
+    // any failure; the temporary file is then removed and `path` is as it was.
+    // The caller serialises writers of the same path (see FileLock).
+    static bool Replace(const std::string& path, const std::string& tempPath,
+                        const std::string& content, Durability durability);
+
+    // Flushes the folder holding `path` to storage (after a rename or a new link).
+    static bool SyncFolderOf(const std::string& path);
+};
+
+#endif
