@@ -1,0 +1,73 @@
+#include "ChangeListFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "AtomicFile.h"
+#include "CNumber.h"
+#include "FileLock.h"
+
+namespace {
+
+constexpr const char* kLockSuffix = ".lock";
+constexpr const char* kNewSuffix = ".new";
+
+bool ReadBounded(const std::string& path, std::string& text) {
+    FILE* file = std::fopen(path.c_str(), "re");
+    if (file == nullptr) return false;
+    char buffer[65536];
+    size_t n;
+    while (text.size() < ChangeListFile::kMaxReadBytes &&
+           (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text.append(buffer, std::min(n, ChangeListFile::kMaxReadBytes - text.size()));
+    }
+    std::fclose(file);
+    return true;
+}
+
+void ParseLine(const char* line, size_t length, ChangeListFile::Changes& changes,
+               const ChangeListFile::LineObserver& observer) {
+    const char* semicolon = static_cast<const char*>(std::memchr(line, ';', length));
+    if (semicolon == nullptr) return;
+    int32_t id = CNumber::Atoi(line, static_cast<size_t>(semicolon - line));
+    const char* flag = semicolon + 1;
+    size_t flagLength = length - static_cast<size_t>(flag - line);
+    if (observer) observer(id, std::string(flag, flagLength));
+    changes[id] = CNumber::Atoi(flag, flagLength);
+}
+
+}  // namespace
+
+bool ChangeListFile::Read(const std::string& path, Changes& changes, const LineObserver& observer) {
+    std::string text;
+    if (!ReadBounded(path, text)) return false;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) ParseLine(text.data() + start, end - start, changes, observer);
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string ChangeListFile::Format(const Changes& changes) {
+    std::string text;
+    text.reserve(changes.size() * 16);
+    char line[32];
+    for (const auto& [id, flag] : changes) {
+        int n = std::snprintf(line, sizeof line, "%d;%d\n", id, flag);
+        text.append(line, static_cast<size_t>(n));
+    }
+    return text;
+}
+
+bool ChangeListFile::Merge(const std::string& path, const Changes& marks) {
+    FileLock lock(path + kLockSuffix);
+    Changes current;
+    Read(path, current);
+    for (const auto& [id, flag] : marks) current[id] = flag;
+    return AtomicFile::Replace(path, path + kNewSuffix, Format(current),
+                               AtomicFile::Durability::Volatile);
+}
