@@ -56,15 +56,6 @@ void LogThrough(const std::string& handlerName, const char* message) {
 
 }  // namespace
 
-TEST(LoggerTest, RegistryGivesOneHandlerPerNameAndOneLevelManager) {
-    LogHandler* first = Logger::GetLogHandler("registry-a");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first, Logger::GetLogHandler("registry-a"));
-    EXPECT_NE(first, Logger::GetLogHandler("registry-b"));
-    EXPECT_EQ(first->GetName(), "registry-a");
-    EXPECT_EQ(Logger::GetLogLevelManager(), Logger::GetLogLevelManager());
-}
-
 TEST(LoggerTest, ChainedHandlersPassEventsOnWithTheOriginalName) {
     RecordingClient direct;
     RecordingClient chained;
@@ -187,10 +178,4 @@ TEST(LoggerTest, FileRolledByAnotherWriterIsOnlyReopened) {
     WriteEvents(first, "e");    // full in its old file, but that one is already rolled
     EXPECT_EQ(filetext::Read(path + ".1"), Lines("abc"));
     EXPECT_EQ(filetext::Read(path), Lines("de"));
-}
-
-TEST(LoggerTest, MissingDirectoryDropsEventsSilently) {
-    LogClientRollingFile client("/tmp/nodir/file.log", 30, 2);
-    WriteEvents(client, "ab");
-    EXPECT_FALSE(filetext::Exists("/tmp/nodir"));
 }
