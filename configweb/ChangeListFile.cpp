@@ -1,5 +1,9 @@
 #include "ChangeListFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,16 +17,24 @@ namespace {
 constexpr const char* kLockSuffix = ".lock";
 constexpr const char* kNewSuffix = ".new";
 
+// Only a regular file is read: /tmp is shared, and a fifo or device planted at the path
+// must not block or flood the request.
 bool ReadBounded(const std::string& path, std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "re");
-    if (file == nullptr) return false;
-    char buffer[65536];
-    size_t n;
-    while (text.size() < ChangeListFile::kMaxReadBytes &&
-           (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        text.append(buffer, std::min(n, ChangeListFile::kMaxReadBytes - text.size()));
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
     }
-    std::fclose(file);
+    char buffer[65536];
+    ssize_t n;
+    while (text.size() < ChangeListFile::kMaxReadBytes &&
+           (n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer,
+                    std::min(static_cast<size_t>(n), ChangeListFile::kMaxReadBytes - text.size()));
+    }
+    ::close(fd);
     return true;
 }
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 
 FileLock::FileLock(const std::string& lockPath) {
-    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (lockFd < 0) return;
     int rc;
     while ((rc = ::flock(lockFd, LOCK_EX)) != 0 && errno == EINTR) {

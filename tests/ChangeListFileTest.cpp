@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -45,6 +46,14 @@ TEST(ChangeListFileTest, AMissingFileIsReportedAndGivesNoEntries) {
     ChangeListFile::Changes changes;
     EXPECT_FALSE(ChangeListFile::Read(kPath, changes));
     EXPECT_TRUE(changes.empty());
+}
+
+TEST(ChangeListFileTest, AFifoAtThePathIsNotReadAndIsReplacedAtTheMerge) {
+    ASSERT_EQ(::mkfifo(kPath, 0644), 0);
+    ChangeListFile::Changes changes;
+    EXPECT_FALSE(ChangeListFile::Read(kPath, changes));  // returns at once, no writer needed
+    ASSERT_TRUE(ChangeListFile::Merge(kPath, {{5, 1}}));
+    EXPECT_EQ(filetext::Read(kPath), "5;1\n");
 }
 
 TEST(ChangeListFileTest, FormatsSortedPlainSignedLines) {
