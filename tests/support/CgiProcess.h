@@ -5,7 +5,8 @@
 #include <string>
 
 // Runs a CGI program as a web server would: a clean environment holding only the given
-// variables, the body on standard input, the answer read from standard output.
+// variables (and the sanitizer settings of the test, when set), the body on standard
+// input, the answer read from standard output.
 struct CgiResult {
     int exitStatus = -1;  // exit code, or 128 + signal number
     std::string output;   // everything written to standard output
@@ -17,6 +18,9 @@ public:
 
     CgiProcess& Env(const std::string& name, const std::string& value);
     CgiProcess& Body(const std::string& body);
+    // Closes the reading end of the answer pipe before the program runs, as a web server
+    // that went away would; the program gets the default SIGPIPE disposition.
+    CgiProcess& CloseAnswerPipe();
 
     // GET with the query string.
     static CgiProcess Get(const std::string& program, const std::string& query);
@@ -29,6 +33,7 @@ private:
     std::string program_;
     std::map<std::string, std::string> env_;
     std::string body_;
+    bool closeAnswerPipe_ = false;
 };
 
 #endif
