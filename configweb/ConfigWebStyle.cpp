@@ -93,7 +93,7 @@ void ConfigWebStyle::WriteRemoveConfirmation(int32_t sessionId, const std::strin
     form->set("method", "post").set("action", action);
     form->add(cgicc::input()
                   .set("type", "hidden")
-                  .set("name", "sessionid")
+                  .set("name", InitialParameters::kSessionIdElement)
                   .set("value", FormatNumber(kSessionIdFormat, sessionId)));
     form->add(CreateQuestionBox(pageTitle));
     content->add(form);

@@ -23,6 +23,13 @@ class InitialParameters;
 // cgicc writes everything as it is given; no text or attribute value is escaped.
 class ConfigWebStyle {
 public:
+    // Names of the buttons the forms post; the form handlers test for them.
+    static constexpr const char* kSaveName = "submit";
+    static constexpr const char* kRevertName = "revert";
+    static constexpr const char* kRemoveName = "remove";
+    static constexpr const char* kRemoveYesName = "removeyes";
+    static constexpr const char* kRemoveNoName = "removeno";
+
     // Writes to standard output.
     ConfigWebStyle();
     // Writes to `out`, which must outlive this object.
@@ -119,16 +126,11 @@ private:
     static constexpr const char* kQuestionStyle = "margin-bottom: 40px;";
     static constexpr const char* kButtonSpacer = "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;";
     static constexpr const char* kButtonBoxId = "changebuttons";
-    static constexpr const char* kRemoveYesName = "removeyes";
-    static constexpr const char* kRemoveYesLabel = "Yes";
-    static constexpr const char* kRemoveNoName = "removeno";
-    static constexpr const char* kRemoveNoLabel = "No";
-    static constexpr const char* kSaveName = "submit";
     static constexpr const char* kSaveLabel = "Save Changes";
-    static constexpr const char* kRevertName = "revert";
     static constexpr const char* kRevertLabel = "Clear Changes";
-    static constexpr const char* kRemoveName = "remove";
     static constexpr const char* kRemoveLabel = "Remove Settings";
+    static constexpr const char* kRemoveYesLabel = "Yes";
+    static constexpr const char* kRemoveNoLabel = "No";
 
     void WriteLine(const cgicc::HTMLElement& element);
     void WriteDocumentTitle();

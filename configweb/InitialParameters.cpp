@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char* kLogSource = "InitialParameters";
-constexpr const char* kSessionIdElement = "sessionid";
 constexpr int32_t kNoSession = -1;
 // A flag text longer than this is cut in the debug line (the file may hold anything).
 constexpr size_t kMaxLoggedFlagText = 256;

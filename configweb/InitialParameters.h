@@ -19,6 +19,8 @@ class Cgicc;
 class InitialParameters {
 public:
     static constexpr const char* kChangeListPath = "/tmp/config_web_changes.lst";
+    // The form element (and URL parameter) that carries the session id.
+    static constexpr const char* kSessionIdElement = "sessionid";
 
     InitialParameters();
     InitialParameters(const InitialParameters&) = delete;

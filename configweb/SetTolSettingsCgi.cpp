@@ -14,10 +14,6 @@ namespace {
 
 constexpr const char* kLogSource = "SetTolSettingsCgi";
 
-constexpr const char* kRemove = "remove";
-constexpr const char* kRemoveYes = "removeyes";
-constexpr const char* kRemoveNo = "removeno";
-constexpr const char* kSubmit = "submit";
 constexpr int kChanged = 1;
 
 }  // namespace
@@ -32,21 +28,21 @@ void SetTolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
     redirectUrl = kFormPage + parameters.GetSessionIdText();
     baseUrl = redirectUrl;
 
-    if (IsPresent(cgi, kRemove)) {
+    if (IsPresent(cgi, ConfigWebStyle::kRemoveName)) {
         ShowRemoveConfirmation(parameters);
         return;
     }
-    if (IsPresent(cgi, kRemoveYes)) {
+    if (IsPresent(cgi, ConfigWebStyle::kRemoveYesName)) {
         parameters.SetChanged(kChanged);
         RemoveSettings();
         return;
     }
-    if (IsPresent(cgi, kRemoveNo)) {
+    if (IsPresent(cgi, ConfigWebStyle::kRemoveNoName)) {
         WriteRedirect();
         return;
     }
     WEB_DEBUG("No remove button");
-    if (!IsPresent(cgi, kSubmit)) {
+    if (!IsPresent(cgi, ConfigWebStyle::kSaveName)) {
         WEB_ERROR("Element submit not set -> revert");
         WriteRedirect();
         return;
