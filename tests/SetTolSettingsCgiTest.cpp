@@ -33,18 +33,7 @@ std::vector<std::string> LogLines() {
     return lines;
 }
 
-// The log line whose message is exactly `message`, or "".
-std::string LogLineWithMessage(const std::string& message) {
-    for (const auto& line : LogLines()) {
-        if (line.size() >= message.size() &&
-            line.compare(line.size() - message.size(), message.size(), message) == 0) {
-            return line;
-        }
-    }
-    return "";
-}
-
-// Position of the message in `line`, or npos.
+// Index of the first log line whose message is exactly `message`, or npos.
 size_t MessageIndex(const std::vector<std::string>& lines, const std::string& message) {
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].size() >= message.size() &&
@@ -53,6 +42,13 @@ size_t MessageIndex(const std::vector<std::string>& lines, const std::string& me
         }
     }
     return std::string::npos;
+}
+
+// The log line whose message is exactly `message`, or "".
+std::string LogLineWithMessage(const std::string& message) {
+    const std::vector<std::string> lines = LogLines();
+    const size_t index = MessageIndex(lines, message);
+    return index == std::string::npos ? std::string() : lines[index];
 }
 
 TEST(SetTolSettingsCgiTest, AGetWithoutButtonsIsAnsweredAsARevert) {
