@@ -26,6 +26,21 @@ constexpr LevelName kLevelNames[] = {
     {zellog::kError, ConfigWebLogging::kErrorName},
 };
 
+// Texts from requests and files end up in messages: a line break or a terminal control
+// byte in them must not start a forged line, so every control byte but the tab is written
+// as \xNN.
+void WriteMessage(std::ostream& out, const std::string& message) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (char c : message) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7f) {
+            out << "\\x" << kHex[byte >> 4] << kHex[byte & 0xf];
+        } else {
+            out << c;
+        }
+    }
+}
+
 }  // namespace
 
 ConfigWebLogging::ConfigWebLogging() {
@@ -47,6 +62,7 @@ void ConfigWebLogging::ConfigWebLayout::Format(std::ostream& out, const LogEvent
     out << event.GetDateTimeUsec() << kDateTimeSeparator << std::left << std::setfill(' ')
         << std::setw(kLevelWidth) << event.GetLogLevelName() << std::setw(kHandlerWidth)
         << event.GetLogHandlerName() << std::setw(kThreadIdWidth) << event.GetThreadId()
-        << std::setw(kFileWidth) << event.GetFileName() << std::setw(kLineWidth) << event.GetLine()
-        << event.GetLogMessage() << '\n';
+        << std::setw(kFileWidth) << event.GetFileName() << std::setw(kLineWidth) << event.GetLine();
+    WriteMessage(out, event.GetLogMessage());
+    out << '\n';
 }

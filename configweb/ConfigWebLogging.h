@@ -28,8 +28,9 @@ public:
     // One line per event: the date-time, two spaces, then level name, handler name, thread
     // id, file name and line number, each left-adjusted and padded with spaces to its
     // width (a longer value is written whole and the next field follows directly), then
-    // the message as it is and "\n". Left adjustment and space fill stay set on the
-    // stream.
+    // the message and "\n". In the message every control byte but the tab is written as
+    // "\xNN" (lower-case hex), so that no text can break the line or forge another one.
+    // Left adjustment and space fill stay set on the stream.
     class ConfigWebLayout : public LogLayout {
     public:
         static constexpr int kLevelWidth = 10;

@@ -95,8 +95,13 @@ TEST(ConfigWebLoggingTest, LayoutWritesLongValuesWhole) {
               pre + "web            1234  Shell                    123456m\n");
     EXPECT_EQ(Format("web", "Shell", 42, ""),
               pre + "web            1234  Shell                    42    \n");
-    EXPECT_EQ(Format("web", "Shell", 42, "a\nb"),
-              pre + "web            1234  Shell                    42    a\nb\n");
+}
+
+TEST(ConfigWebLoggingTest, ControlBytesInMessagesCantBreakTheLine) {
+    const std::string pre =
+        kDateTime + "  info      web            1234  Shell                    42    ";
+    EXPECT_EQ(Format("web", "Shell", 42, "a\nb\r\x1b[2J\x7f\tc\xe9"),
+              pre + "a\\x0ab\\x0d\\x1b[2J\\x7f\tc\xe9\n");
 }
 
 TEST(ConfigWebLoggingTest, LayoutLeavesLeftAdjustmentAndSpaceFillSet) {
