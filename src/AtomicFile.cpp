@@ -28,14 +28,25 @@ bool WriteNewFile(const std::string& tempPath, const std::string& content, bool 
     return ok;
 }
 
+bool LinkBackup(const std::string& path, const std::string& backupPath) {
+    if (backupPath.empty() || ::link(path.c_str(), backupPath.c_str()) == 0) return true;
+    if (errno == ENOENT) return true;
+    if (errno != EEXIST) return false;
+    ::unlink(backupPath.c_str());
+    return ::link(path.c_str(), backupPath.c_str()) == 0;
+}
+
 }  // namespace
 
 bool AtomicFile::Replace(const std::string& path, const std::string& tempPath,
-                         const std::string& content, Durability durability) {
+                         const std::string& content, Durability durability,
+                         const std::string& backupPath) {
     bool durable = durability == Durability::Durable;
-    if (!WriteNewFile(tempPath, content, durable) ||
+    if (!WriteNewFile(tempPath, content, durable) || !LinkBackup(path, backupPath) ||
         ::rename(tempPath.c_str(), path.c_str()) != 0) {
+        int error = errno;
         ::unlink(tempPath.c_str());
+        errno = error;
         return false;
     }
     return !durable || SyncFolderOf(path);

@@ -17,9 +17,13 @@ public:
     // may be a second name of the live file), checks every write and the close, and
     // renames it over `path`. `tempPath` must be in the folder of `path`. Returns false on
     // any failure; the temporary file is then removed and `path` is as it was.
+    // With a `backupPath` (same folder), the file that `path` names until then becomes the
+    // backup as a second name of it, made before the rename, so that `path` names a
+    // complete file at every instant; without a file at `path` the backup stays as it is.
     // The caller serialises writers of the same path (see FileLock).
     static bool Replace(const std::string& path, const std::string& tempPath,
-                        const std::string& content, Durability durability);
+                        const std::string& content, Durability durability,
+                        const std::string& backupPath = std::string());
 
     // Flushes the folder holding `path` to storage (after a rename or a new link).
     static bool SyncFolderOf(const std::string& path);

@@ -48,4 +48,24 @@ TEST(AtomicFileTest, AFailedWriteLeavesTheOriginalByteIdentical) {
     EXPECT_EQ(filetext::Read("/config/dir/keep"), "k");
 }
 
+TEST(AtomicFileTest, TheReplacedFileBecomesTheBackup) {
+    constexpr const char* kBackup = "/config/atomic.txt.old";
+    const auto durable = AtomicFile::Durability::Durable;
+    // Without a live file the backup stays as it is.
+    filetext::Write(kBackup, "backup\n");
+    ASSERT_TRUE(AtomicFile::Replace(kPath, kTemp, "first\n", durable, kBackup));
+    EXPECT_EQ(filetext::Read(kBackup), "backup\n");
+    ASSERT_TRUE(AtomicFile::Replace(kPath, kTemp, "second\n", durable, kBackup));
+    EXPECT_EQ(filetext::Read(kPath), "second\n");
+    EXPECT_EQ(filetext::Read(kBackup), "first\n");
+    // A backup that is still a second name of the live file (a power cut between making
+    // it and the rename) is made anew.
+    ::unlink(kBackup);
+    ASSERT_EQ(::link(kPath, kBackup), 0);
+    ASSERT_TRUE(AtomicFile::Replace(kPath, kTemp, "third\n", durable, kBackup));
+    EXPECT_EQ(filetext::Read(kPath), "third\n");
+    EXPECT_EQ(filetext::Read(kBackup), "second\n");
+    EXPECT_FALSE(filetext::Exists(kTemp));
+}
+
 }  // namespace

@@ -1,0 +1,33 @@
+#ifndef CONFIGWEB_AGENTCONFIGURATION_H
+#define CONFIGWEB_AGENTCONFIGURATION_H
+
+#include <string>
+
+#include "ZelConfig.h"
+
+// Reads and changes single properties of the agent configuration file
+// ("/config/agent.configuration"). Each operation that needs a property makes its own
+// object on the stack; constructing one runs the whole attribute start-up and loads the
+// file into its store, so a save writes every property and not only those set here.
+class AgentConfiguration {
+public:
+    // Appended to the key by Get when the property is missing.
+    static constexpr const char* kNotFound = " not found";
+
+    AgentConfiguration();
+    AgentConfiguration(const AgentConfiguration&) = delete;
+    AgentConfiguration& operator=(const AgentConfiguration&) = delete;
+    virtual ~AgentConfiguration();
+
+    // The value of `key` in the live file as it is now (not the backup, not this object's
+    // store), or the key followed by " not found".
+    std::string Get(const std::string& key) const;
+    // Sets the property and saves the whole file. False when the value can't be stored
+    // (see ZelConfig::SetProperty) or the save failed.
+    bool Set(const std::string& key, const std::string& value);
+
+private:
+    ZelConfig store;
+};
+
+#endif

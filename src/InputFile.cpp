@@ -1,0 +1,23 @@
+#include "InputFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+InputFile::InputFile(const std::string& path) {
+    // Non-blocking only for the open itself (a fifo would wait for a writer there).
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
+        ::close(fd);
+        return;
+    }
+    file = ::fdopen(fd, "r");
+    if (file == nullptr) ::close(fd);
+}
+
+InputFile::~InputFile() {
+    if (file != nullptr) ::fclose(file);
+}

@@ -1,0 +1,40 @@
+#ifndef SRC_PROPERTYSCANNER_H
+#define SRC_PROPERTYSCANNER_H
+
+#include <cstddef>
+#include <cstdio>
+
+// Splits a key=value file into lines the way the device has always scanned it: a line is
+// at most 8191 bytes up to a line feed (a longer line comes as several pieces of 8191
+// bytes), and all white space after each piece is skipped, so blank lines and the
+// indentation of every line after the first are dropped. An empty first line is skipped
+// like any other blank line.
+class PropertyScanner {
+public:
+    static constexpr size_t kPieceLength = 8191;
+    // Reading stops after this many bytes, whatever the file holds.
+    static constexpr size_t kReadLimit = 8u << 20;
+
+    explicit PropertyScanner(FILE* file);
+    PropertyScanner(const PropertyScanner&) = delete;
+    PropertyScanner& operator=(const PropertyScanner&) = delete;
+    virtual ~PropertyScanner();
+
+    // The next piece, NUL-terminated in a buffer of the scanner that the caller may modify
+    // until the next call (a NUL byte of the file ends the C string early). Null at the end
+    // of the file.
+    char* Next();
+
+private:
+    int Read();
+    void Unread(int c) { pending = c; }
+    void SkipSpace();
+
+    FILE* file;
+    size_t consumed = 0;
+    int pending = EOF;
+    bool atStart = true;
+    char buffer[kPieceLength + 1];
+};
+
+#endif

@@ -1,0 +1,285 @@
+#include "ZelConfig.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "AtomicFile.h"
+#include "CNumber.h"
+#include "DefaultAgentConfiguration.h"
+#include "FileLock.h"
+#include "InputFile.h"
+#include "PropertyScanner.h"
+#include "ZelLog.h"
+
+namespace {
+
+constexpr const char* kLogSource = "ZelConfig";
+
+struct OwnAttribute {
+    const char* key;
+    const char* value;
+};
+
+constexpr OwnAttribute kOwnAttributes[] = {
+    {"zel.state.current", "4"},       {ZelConfig::kStartupKey, "0"},
+    {"zel.state.owner", ""},          {"zel.state.uuid", "00000000-0000-0000-0000-000000000000"},
+    {"zel.version", "01.08.06"},      {"zel.svn.version", "159224"},
+    {"net.current.networktype", "0"},
+};
+
+constexpr size_t kFirstLineLength = 8190;
+
+using PropertyMap = std::map<std::string, std::string>;
+
+// Every property of a key=value file, the last occurrence of a key winning.
+PropertyMap ReadProperties(const std::string& path) {
+    PropertyMap properties;
+    InputFile file(path);
+    if (!file.IsOpen()) return properties;
+    PropertyScanner scanner(file.Get());
+    char* key;
+    char* value;
+    for (char* line; (line = scanner.Next()) != nullptr;) {
+        if (ZelConfig::ParsePropertyLine(line, &key, &value)) properties[key] = value;
+    }
+    return properties;
+}
+
+char* SkipSpace(char* text) {
+    while (CNumber::IsSpace(static_cast<unsigned char>(*text))) ++text;
+    return text;
+}
+
+// Cuts the white space off the end of [begin, end) by writing the terminating NUL.
+void TerminateAfterText(char* begin, char* end) {
+    while (end > begin && CNumber::IsSpace(static_cast<unsigned char>(end[-1]))) --end;
+    *end = '\0';
+}
+
+bool HoldsAny(const std::string& text, const char* bytes, size_t count) {
+    return text.find_first_of(bytes, 0, count) != std::string::npos;
+}
+
+}  // namespace
+
+std::string ZelConfig::wlanInterfaceName;
+std::string ZelConfig::orvaSysPath = "/sys/orva_neo/";
+std::string ZelConfig::sf2StatusPath = "/tmp/sf2status";
+int ZelConfig::measureDeviceFd = -1;
+
+ZelConfig::ZelConfig() {
+    DetectWlanInterface();
+    bool complete = RunProducers();
+    complete = SetOwnAttributes() && complete;
+    complete = SetAttribute(kKaldModeKey, kKaldModeDefault, AgentProperty) && complete;
+    complete = LoadAgentConfiguration() && complete;
+    complete = MarkNeoStartup() && complete;
+    complete = RegisterRefreshers() && complete;
+    if (!complete) ZEL_INFO("%s", kIncompleteStartup);
+    OpenMeasureDevice();
+}
+
+ZelConfig::~ZelConfig() {
+    if (measureFd < 0) return;
+    ::close(measureFd);
+    if (measureDeviceFd == measureFd) measureDeviceFd = -1;
+}
+
+// The WLAN detection and the identity, version, power, thermal, vehicle-link, MOST,
+// network and connected-device producers have their place here.
+void ZelConfig::DetectWlanInterface() {}
+
+bool ZelConfig::RunProducers() { return true; }
+
+bool ZelConfig::SetOwnAttributes() {
+    bool ok = true;
+    for (const OwnAttribute& own : kOwnAttributes) {
+        ok = SetAttribute(own.key, own.value, Value) && ok;
+    }
+    return ok;
+}
+
+bool ZelConfig::MarkNeoStartup() {
+    std::string mode;
+    GetAttribute(kKaldModeKey, mode);
+    if (mode != kKaldModeNeo) return true;
+    return SetAttribute(kStartupKey, kStartupNeo, Value);
+}
+
+// The memory and timestamp refreshers are registered here.
+bool ZelConfig::RegisterRefreshers() { return true; }
+
+void ZelConfig::OpenMeasureDevice() {
+    measureFd = ::open(kMeasureDevicePath, O_RDWR | O_CLOEXEC);
+    measureDeviceFd = measureFd;
+}
+
+bool ZelConfig::SetAttribute(const std::string& key, const std::string& text, AttributeKind kind) {
+    Attribute& attribute = attributes[key];
+    attribute.kind = kind;
+    switch (kind) {
+        case FileLine:
+            attribute.path = text;
+            return true;
+        case Value:
+        case AgentProperty:
+            attribute.value = text;
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool ZelConfig::SetRefresher(const std::string& key, Refresher* refresher) {
+    auto [entry, inserted] = attributes.try_emplace(key);
+    if (inserted) entry->second.kind = Refreshed;
+    entry->second.refresher = refresher;
+    return true;
+}
+
+bool ZelConfig::GetAttribute(const std::string& key, std::string& output) const {
+    output.clear();
+    auto entry = attributes.find(key);
+    if (entry == attributes.end()) return false;
+    const Attribute& attribute = entry->second;
+    switch (attribute.kind) {
+        case FileLine:
+            return ReadFirstLine(attribute.path, output);
+        case Refreshed:
+            return attribute.refresher != nullptr && attribute.refresher(key, output) != 0;
+        default:
+            output = attribute.value;
+            return true;
+    }
+}
+
+bool ZelConfig::SetProperty(const std::string& key, const std::string& value) {
+    if (!IsStorableProperty(key, value)) {
+        ZEL_ERROR(kPropertyRefused, key.c_str());
+        return false;
+    }
+    setProperties.insert(key);
+    return SetAttribute(key, value, AgentProperty);
+}
+
+bool ZelConfig::IsStorableProperty(const std::string& key, const std::string& value) {
+    static constexpr char kLineBreaking[] = {'\n', '\r', '\0'};
+    static constexpr char kKeyBreaking[] = {'\n', '\r', '\0', '='};
+    return !key.empty() && !HoldsAny(key, kKeyBreaking, sizeof kKeyBreaking) &&
+           !HoldsAny(value, kLineBreaking, sizeof kLineBreaking);
+}
+
+bool ZelConfig::ReadFirstLine(const std::string& path, std::string& output) {
+    if (path.empty()) return false;
+    InputFile file(path);
+    if (!file.IsOpen()) return false;
+    char buffer[kFirstLineLength + 2] = {};
+    size_t length = 0;
+    for (int c; length < kFirstLineLength && (c = getc_unlocked(file.Get())) != EOF;) {
+        if (c == '\n') break;
+        buffer[length++] = static_cast<char>(c);
+    }
+    if (length == 0 && !feof(file.Get())) return false;
+    output = buffer;
+    return true;
+}
+
+bool ZelConfig::LoadAgentConfiguration() {
+    InputFile live(kAgentConfigurationPath);
+    if (live.IsOpen()) return LoadFile(live.Get());
+    InputFile backup(kAgentConfigurationOldPath);
+    if (backup.IsOpen()) {
+        bool loaded = LoadFile(backup.Get());
+        SaveAgentConfiguration();  // a live file again; the backup stays as it is
+        return loaded;
+    }
+    WriteDefaultAgentConfiguration();
+    InputFile fresh(kAgentConfigurationPath);
+    return fresh.IsOpen() && LoadFile(fresh.Get());
+}
+
+bool ZelConfig::LoadFile(FILE* file) {
+    PropertyScanner scanner(file);
+    bool ok = true;
+    char* key;
+    char* value;
+    for (char* line; (line = scanner.Next()) != nullptr;) {
+        if (ParsePropertyLine(line, &key, &value))
+            ok = SetAttribute(key, value, AgentProperty) && ok;
+    }
+    return ok;
+}
+
+bool ZelConfig::SaveAgentConfiguration() {
+    FileLock lock(kAgentConfigurationLockPath);
+    if (!lock.IsHeld() ||
+        !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath, SaveContent(),
+                             AtomicFile::Durability::Durable, kAgentConfigurationOldPath)) {
+        ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// Starts from the live file as another process may have left it, so that its changes are
+// not lost.
+std::string ZelConfig::SaveContent() const {
+    PropertyMap properties = ReadProperties(kAgentConfigurationPath);
+    for (const std::string& key : setProperties) properties[key] = attributes.at(key).value;
+    for (const auto& [key, attribute] : attributes) {
+        if (attribute.kind == AgentProperty) properties.try_emplace(key, attribute.value);
+    }
+    std::string content;
+    for (const auto& [key, value] : properties) {
+        content.append(key).append(1, '=').append(value).append(1, '\n');
+    }
+    return content;
+}
+
+bool ZelConfig::WriteDefaultAgentConfiguration() {
+    FileLock lock(kAgentConfigurationLockPath);
+    // Another process may have written the file since this one looked.
+    if (lock.IsHeld() && ::access(kAgentConfigurationPath, F_OK) == 0) return true;
+    const std::string_view content = DefaultAgentConfiguration::Content();
+    if (!lock.IsHeld() ||
+        !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
+                             std::string(content), AtomicFile::Durability::Durable)) {
+        ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key,
+                                 std::string& output) {
+    InputFile file(path);
+    if (!file.IsOpen()) {
+        ZEL_ERROR(kCantOpen, path.c_str());
+        return false;
+    }
+    PropertyScanner scanner(file.Get());
+    char* lineKey;
+    char* value;
+    for (char* line; (line = scanner.Next()) != nullptr;) {
+        if (ParsePropertyLine(line, &lineKey, &value) && key == lineKey) {
+            output = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ZelConfig::ParsePropertyLine(char* line, char** key, char** value) {
+    if (line[0] == '#') return false;
+    char* equals = std::strchr(line, '=');
+    if (equals == nullptr) return false;
+    char* valueStart = SkipSpace(equals + 1);
+    TerminateAfterText(valueStart, valueStart + std::strlen(valueStart));
+    TerminateAfterText(line, equals);
+    *key = line;
+    *value = valueStart;
+    return true;
+}
