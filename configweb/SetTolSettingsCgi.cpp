@@ -5,9 +5,13 @@
 
 #include <iostream>
 
+#include "AgentConfiguration.h"
+#include "CNumber.h"
 #include "ConfigWebLog.h"
 #include "ConfigWebStyle.h"
 #include "InitialParameters.h"
+#include "NetDev.h"
+#include "Shell.h"
 #include "UrlEncoding.h"
 
 namespace {
@@ -16,7 +20,50 @@ constexpr const char* kLogSource = "SetTolSettingsCgi";
 
 constexpr int kChanged = 1;
 
+constexpr size_t kOutletLength = 2;
+constexpr size_t kDealerLength = 6;
+constexpr size_t kTolAddressLength = 253;
+constexpr size_t kTolPortLength = 5;
+constexpr const char* kDiscoverModes[] = {"1", "202"};
+
+constexpr const char* kDns1NotSet = "Element dns1 not set";
+constexpr const char* kDns1NotValid = "Element dns server 1 %s not valid";
+constexpr const char* kDns1Flag = "&dns1wrong=1";
+constexpr const char* kDns2NotSet = "Element dns2 not set";
+constexpr const char* kDns2NotValid = "Element dns server 2 %s not valid";
+constexpr const char* kDns2Flag = "&dns2wrong=1";
+
+bool IsOutlet(const std::string& value) {
+    return !value.empty() && value.size() <= kOutletLength && SetTolSettingsCgi::IsNumber(value);
+}
+
+bool IsDealer(const std::string& value) {
+    return !value.empty() && value.size() <= kDealerLength && SetTolSettingsCgi::IsNumber(value);
+}
+
+bool IsTolAddress(const std::string& value) {
+    return !value.empty() && value.size() <= kTolAddressLength &&
+           (NetDev::IsValidIp(value) || NetDev::IsValidHostName(value));
+}
+
+bool IsTolPort(const std::string& value) {
+    return value.size() <= kTolPortLength && SetTolSettingsCgi::IsNumber(value);
+}
+
+bool IsTolUrl(const std::string& value) { return !SetTolSettingsCgi::HoldsControlCharacter(value); }
+
 }  // namespace
+
+// What differs between the validators of the outlet, dealer, server address, port and URL.
+struct SetTolSettingsCgi::FieldRule {
+    const char* element;
+    bool (*accepts)(const std::string& value);
+    const char* flag;
+    const char* notSetMessage;
+    bool flagWhenNotSet;
+    bool resultWhenNotSet;
+    const char* notValidMessage;
+};
 
 SetTolSettingsCgi::SetTolSettingsCgi() = default;
 
@@ -83,11 +130,12 @@ void SetTolSettingsCgi::HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& p
         WriteRedirect();
         return;
     }
-    dealer.insert(0, dealer.size() < 6 ? 6 - dealer.size() : 0, '0');
+    if (dealer.size() < kDealerDigits) dealer.insert(0, kDealerDigits - dealer.size(), '0');
     StoreSettings();
     parameters.SetChanged(kChanged);
     NotifySettingsChanged();
     WriteRedirect();
+    storingConfiguration.reset();
 }
 
 void SetTolSettingsCgi::AppendValues() {
@@ -107,15 +155,158 @@ void SetTolSettingsCgi::WriteRedirect() {
     std::cout << cgicc::HTTPRedirectHeader(redirectUrl) << std::endl;
 }
 
-// Field validation and storing come with the agent configuration; until then every
-// submission is refused and nothing is stored.
-bool SetTolSettingsCgi::CheckOutlet(const cgicc::Cgicc&) { return false; }
-bool SetTolSettingsCgi::CheckDealer(const cgicc::Cgicc&) { return false; }
-bool SetTolSettingsCgi::CheckTolAddress(const cgicc::Cgicc&) { return false; }
-bool SetTolSettingsCgi::CheckTolPort(const cgicc::Cgicc&) { return false; }
-bool SetTolSettingsCgi::CheckTolUrl(const cgicc::Cgicc&) { return false; }
-bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc&) { return false; }
-bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc&) { return false; }
-void SetTolSettingsCgi::StoreSettings() {}
-void SetTolSettingsCgi::NotifySettingsChanged() {}
-void SetTolSettingsCgi::RemoveSettings() { WriteRedirect(); }
+bool SetTolSettingsCgi::IsNumber(const std::string& text) {
+    for (char c : text) {
+        if (!CNumber::IsDigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
+bool SetTolSettingsCgi::HoldsControlCharacter(const std::string& text) {
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) return true;
+    }
+    return false;
+}
+
+bool SetTolSettingsCgi::CheckField(const cgicc::Cgicc& cgi, const FieldRule& rule,
+                                   std::string& member) {
+    cgicc::const_form_iterator element = cgi.getElement(rule.element);
+    if (element == cgi.getElements().end()) {
+        WEB_ERROR("%s", rule.notSetMessage);
+        if (rule.flagWhenNotSet) redirectUrl += rule.flag;
+        return rule.resultWhenNotSet;
+    }
+    const std::string value = element->getValue();
+    if (!rule.accepts(value)) {
+        WEB_ERROR(rule.notValidMessage, value.c_str());
+        redirectUrl += rule.flag;
+        return false;
+    }
+    member = value;
+    return true;
+}
+
+bool SetTolSettingsCgi::CheckOutlet(const cgicc::Cgicc& cgi) {
+    // clang-format off
+    static const FieldRule rule = {kOutletName, IsOutlet, "&outletwrong=1",
+                                   "Element outlet not set", false, false,
+                                   "Element outlet %s not valid"};
+    // clang-format on
+    return CheckField(cgi, rule, outlet);
+}
+
+bool SetTolSettingsCgi::CheckDealer(const cgicc::Cgicc& cgi) {
+    // clang-format off
+    static const FieldRule rule = {kDealerName, IsDealer, "&dealerwrong=1",
+                                   "Element dealer not set", true, false,
+                                   "Element dealer %s not valid"};
+    // clang-format on
+    return CheckField(cgi, rule, dealer);
+}
+
+bool SetTolSettingsCgi::CheckTolAddress(const cgicc::Cgicc& cgi) {
+    // clang-format off
+    static const FieldRule rule = {kTolAddressName, IsTolAddress, "&toladdresswrong=1",
+                                   "Element tol address not set", true, false,
+                                   "Element tol address %s not valid"};
+    // clang-format on
+    return CheckField(cgi, rule, tolAddress);
+}
+
+bool SetTolSettingsCgi::CheckTolPort(const cgicc::Cgicc& cgi) {
+    // clang-format off
+    static const FieldRule rule = {kTolPortName, IsTolPort, "&tolportwrong=1",
+                                   "Element tol port not set", false, true,
+                                   "Element tol port %s not valid"};
+    // clang-format on
+    return CheckField(cgi, rule, tolPort);
+}
+
+// Any text but one with a control character, which the agent configuration file and the
+// form page can't carry.
+bool SetTolSettingsCgi::CheckTolUrl(const cgicc::Cgicc& cgi) {
+    // clang-format off
+    static const FieldRule rule = {kTolUrlName, IsTolUrl, "&tolurlwrong=1",
+                                   "Element tol url not set", false, false,
+                                   "Element tol url %s not valid"};
+    // clang-format on
+    return CheckField(cgi, rule, tolUrl);
+}
+
+bool SetTolSettingsCgi::DiscoveryModeGateOpen() const {
+    AgentConfiguration configuration;
+    const std::string mode = configuration.Get(kDiscoverModeKey);
+    for (const char* open : kDiscoverModes) {
+        if (mode == open) return true;
+    }
+    return false;
+}
+
+// The first DNS server is required when the server address is a host name; with an IPv4
+// server address any value will do.
+bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
+    if (!DiscoveryModeGateOpen()) return true;
+    cgicc::const_form_iterator element = cgi.getElement(kDns1Name);
+    if (element == cgi.getElements().end()) {
+        WEB_ERROR("%s", kDns1NotSet);
+        redirectUrl += kDns1Flag;
+        return false;
+    }
+    const std::string value = element->getValue();
+    const bool accepted = NetDev::IsValidIp(tolAddress)
+                              ? !HoldsControlCharacter(value)
+                              : !value.empty() && NetDev::IsValidIp(value);
+    if (!accepted) {
+        WEB_ERROR(kDns1NotValid, value.c_str());
+        redirectUrl += kDns1Flag;
+        return false;
+    }
+    dns1 = value;
+    return true;
+}
+
+bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
+    if (!DiscoveryModeGateOpen()) return true;
+    cgicc::const_form_iterator element = cgi.getElement(kDns2Name);
+    if (element == cgi.getElements().end()) {
+        WEB_ERROR("%s", kDns2NotSet);
+        return true;
+    }
+    const std::string value = element->getValue();
+    if (!value.empty() && !NetDev::IsValidIp(value)) {
+        WEB_ERROR(kDns2NotValid, value.c_str());
+        redirectUrl += kDns2Flag;
+        return false;
+    }
+    dns2 = value;
+    return true;
+}
+
+void SetTolSettingsCgi::SaveSettings(AgentConfiguration& configuration) {
+    const std::pair<const char*, const std::string*> settings[] = {
+        {kOutletKey, &outlet},   {kDealerKey, &dealer}, {kTolAddressKey, &tolAddress},
+        {kTolPortKey, &tolPort}, {kTolUrlKey, &tolUrl}, {kDns1Key, &dns1},
+        {kDns2Key, &dns2},
+    };
+    for (const auto& [key, value] : settings) configuration.Set(key, *value);
+}
+
+void SetTolSettingsCgi::StoreSettings() {
+    storingConfiguration = std::make_unique<AgentConfiguration>();
+    SaveSettings(*storingConfiguration);
+}
+
+void SetTolSettingsCgi::RemoveSettings() {
+    AgentConfiguration configuration;
+    SaveSettings(configuration);
+    WriteRedirect();
+}
+
+void SetTolSettingsCgi::NotifySettingsChanged() {
+    AgentConfiguration configuration;
+    if (configuration.Get(kKaldModeKey) == kKaldModeNeo) {
+        Shell::WriteToPipe(kSettingsPipe, kSettingsChanged);
+    }
+}

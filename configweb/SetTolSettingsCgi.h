@@ -1,11 +1,13 @@
 #ifndef CONFIGWEB_SETTOLSETTINGSCGI_H
 #define CONFIGWEB_SETTOLSETTINGSCGI_H
 
+#include <memory>
 #include <string>
 
 namespace cgicc {
 class Cgicc;
 }
+class AgentConfiguration;
 class InitialParameters;
 
 // The form handler of the TOL Settings page ("settolsettings.cgi"): one request per
@@ -16,6 +18,29 @@ public:
     static constexpr const char* kFormPage = "tolsettings.cgi?sessionid=";
     static constexpr const char* kPageTitle = "TOL Settings";
     static constexpr const char* kFormAction = "/zelconf/settolsettings.cgi";
+    // Form elements of the settings.
+    static constexpr const char* kOutletName = "outlet";
+    static constexpr const char* kDealerName = "dealer";
+    static constexpr const char* kTolAddressName = "toladdress";
+    static constexpr const char* kTolPortName = "tolport";
+    static constexpr const char* kTolUrlName = "tolurl";
+    static constexpr const char* kDns1Name = "dns1";
+    static constexpr const char* kDns2Name = "dns2";
+    // Agent configuration properties.
+    static constexpr const char* kOutletKey = "tol.outlet";
+    static constexpr const char* kDealerKey = "tol.dealer";
+    static constexpr const char* kTolAddressKey = "tol.address";
+    static constexpr const char* kTolPortKey = "tol.port";
+    static constexpr const char* kTolUrlKey = "tol.extendedurl";
+    static constexpr const char* kDns1Key = "dns.server.1";
+    static constexpr const char* kDns2Key = "dns.server.2";
+    static constexpr const char* kDiscoverModeKey = "network.config.discover.mode";
+    static constexpr const char* kKaldModeKey = "kald.mode";
+    static constexpr const char* kKaldModeNeo = "KALD-Neo";
+    // The device software's pipe, told about changed settings with one byte.
+    static constexpr const char* kSettingsPipe = "/tmp/zelcom/tol";
+    static constexpr unsigned char kSettingsChanged = 0x01;
+    static constexpr size_t kDealerDigits = 6;
 
     SetTolSettingsCgi();
     SetTolSettingsCgi(const SetTolSettingsCgi&) = delete;
@@ -31,12 +56,22 @@ public:
     // the session is not known yet (nothing written); true otherwise.
     bool WriteFallbackAnswer();
 
+    // True when every byte is a digit ("" included).
+    static bool IsNumber(const std::string& text);
+    // True when a byte is below 0x20 or is 0x7f: such a value can't be stored or shown.
+    static bool HoldsControlCharacter(const std::string& text);
+
 private:
     bool IsPresent(const cgicc::Cgicc& cgi, const char* element) const;
     void ShowRemoveConfirmation(InitialParameters& parameters);
     void HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& parameters);
     void AppendValues();
     void WriteRedirect();
+
+    struct FieldRule;
+    bool CheckField(const cgicc::Cgicc& cgi, const FieldRule& rule, std::string& member);
+    bool DiscoveryModeGateOpen() const;
+    void SaveSettings(AgentConfiguration& configuration);
 
     bool CheckOutlet(const cgicc::Cgicc& cgi);
     bool CheckDealer(const cgicc::Cgicc& cgi);
@@ -58,6 +93,8 @@ private:
     std::string tolUrl;
     std::string dns1;
     std::string dns2;
+    // The accessor that stored the settings; it lives until the answer is written.
+    std::unique_ptr<AgentConfiguration> storingConfiguration;
     // The redirect target without flags and values, once the session id is known.
     std::string baseUrl;
     bool answered = false;
