@@ -297,6 +297,12 @@ TEST(TolSettingsSubmissionTest, ConcurrentWritersLoseNothingAndReadersNeverMissT
     ASSERT_EQ(defaults.size(), 88u);
     { AgentConfiguration writesTheDefaultContent; }
     ASSERT_TRUE(IsComplete(filetext::Read(kLive), defaults));
+    // Marks that exist before: every version of the list must keep them.
+    std::vector<std::string> earlierMarks;
+    for (int id = 1000; id < 1050; ++id) earlierMarks.push_back(std::to_string(id) + ";1");
+    std::string earlier;
+    for (const std::string& mark : earlierMarks) earlier += mark + "\n";
+    filetext::Write(kChangeList, earlier);
 
     std::atomic<bool> done{false};
     std::atomic<int> reads{0}, badReads{0};
@@ -304,6 +310,7 @@ TEST(TolSettingsSubmissionTest, ConcurrentWritersLoseNothingAndReadersNeverMissT
         while (!done) {
             ++reads;
             if (!IsComplete(filetext::Read(kLive), defaults)) ++badReads;
+            if (!IsComplete(filetext::Read(kChangeList), earlierMarks)) ++badReads;
         }
     });
     constexpr int kSubmitters = 8, kRemovers = 4, kSetters = 12;
