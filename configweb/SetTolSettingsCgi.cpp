@@ -65,6 +65,23 @@ struct SetTolSettingsCgi::FieldRule {
     const char* notValidMessage;
 };
 
+// The seven settings in the order of the form, the redirect values and the saves.
+struct SetTolSettingsCgi::Setting {
+    const char* element;
+    const char* key;
+    std::string SetTolSettingsCgi::*member;
+};
+
+const SetTolSettingsCgi::Setting SetTolSettingsCgi::kSettings[] = {
+    {kOutletName, kOutletKey, &SetTolSettingsCgi::outlet},
+    {kDealerName, kDealerKey, &SetTolSettingsCgi::dealer},
+    {kTolAddressName, kTolAddressKey, &SetTolSettingsCgi::tolAddress},
+    {kTolPortName, kTolPortKey, &SetTolSettingsCgi::tolPort},
+    {kTolUrlName, kTolUrlKey, &SetTolSettingsCgi::tolUrl},
+    {kDns1Name, kDns1Key, &SetTolSettingsCgi::dns1},
+    {kDns2Name, kDns2Key, &SetTolSettingsCgi::dns2},
+};
+
 SetTolSettingsCgi::SetTolSettingsCgi() = default;
 
 SetTolSettingsCgi::~SetTolSettingsCgi() = default;
@@ -139,14 +156,9 @@ void SetTolSettingsCgi::HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& p
 }
 
 void SetTolSettingsCgi::AppendValues() {
-    const std::pair<const char*, const std::string*> values[] = {
-        {"&outlet=", &outlet},   {"&dealer=", &dealer}, {"&toladdress=", &tolAddress},
-        {"&tolport=", &tolPort}, {"&tolurl=", &tolUrl}, {"&dns1=", &dns1},
-        {"&dns2=", &dns2},
-    };
-    for (const auto& [parameter, value] : values) {
-        redirectUrl += parameter;
-        redirectUrl += UrlEncoding::Encode(*value);
+    for (const Setting& setting : kSettings) {
+        redirectUrl.append(1, '&').append(setting.element).append(1, '=');
+        redirectUrl += UrlEncoding::Encode(this->*setting.member);
     }
 }
 
@@ -285,12 +297,7 @@ bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
 }
 
 void SetTolSettingsCgi::SaveSettings(AgentConfiguration& configuration) {
-    const std::pair<const char*, const std::string*> settings[] = {
-        {kOutletKey, &outlet},   {kDealerKey, &dealer}, {kTolAddressKey, &tolAddress},
-        {kTolPortKey, &tolPort}, {kTolUrlKey, &tolUrl}, {kDns1Key, &dns1},
-        {kDns2Key, &dns2},
-    };
-    for (const auto& [key, value] : settings) configuration.Set(key, *value);
+    for (const Setting& setting : kSettings) configuration.Set(setting.key, this->*setting.member);
 }
 
 void SetTolSettingsCgi::StoreSettings() {

@@ -69,6 +69,8 @@ private:
     void WriteRedirect();
 
     struct FieldRule;
+    struct Setting;
+    static const Setting kSettings[7];
     bool CheckField(const cgicc::Cgicc& cgi, const FieldRule& rule, std::string& member);
     bool DiscoveryModeGateOpen() const;
     void SaveSettings(AgentConfiguration& configuration);
