@@ -7,7 +7,7 @@
 
 namespace {
 
-bool WriteAll(int fd, const std::string& content) {
+bool WriteAll(int fd, std::string_view content) {
     size_t done = 0;
     while (done < content.size()) {
         ssize_t n = ::write(fd, content.data() + done, content.size() - done);
@@ -18,7 +18,7 @@ bool WriteAll(int fd, const std::string& content) {
     return true;
 }
 
-bool WriteNewFile(const std::string& tempPath, const std::string& content, bool durable) {
+bool WriteNewFile(const std::string& tempPath, std::string_view content, bool durable) {
     ::unlink(tempPath.c_str());
     int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
@@ -39,7 +39,7 @@ bool LinkBackup(const std::string& path, const std::string& backupPath) {
 }  // namespace
 
 bool AtomicFile::Replace(const std::string& path, const std::string& tempPath,
-                         const std::string& content, Durability durability,
+                         std::string_view content, Durability durability,
                          const std::string& backupPath) {
     bool durable = durability == Durability::Durable;
     if (!WriteNewFile(tempPath, content, durable) || !LinkBackup(path, backupPath) ||

@@ -2,6 +2,7 @@
 #define SRC_ATOMICFILE_H
 
 #include <string>
+#include <string_view>
 
 // Replaces a file as a whole, so that a reader sees either the old or the new content and
 // never a partial file.
@@ -22,7 +23,7 @@ public:
     // complete file at every instant; without a file at `path` the backup stays as it is.
     // The caller serialises writers of the same path (see FileLock).
     static bool Replace(const std::string& path, const std::string& tempPath,
-                        const std::string& content, Durability durability,
+                        std::string_view content, Durability durability,
                         const std::string& backupPath = std::string());
 
     // Flushes the folder holding `path` to storage (after a rename or a new link).

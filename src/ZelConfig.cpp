@@ -34,17 +34,26 @@ constexpr size_t kFirstLineLength = 8190;
 
 using PropertyMap = std::map<std::string, std::string>;
 
+// Calls `handle(key, value)` for each property line of the file until it returns false.
+template <typename Handler>
+void ForEachProperty(FILE* file, Handler handle) {
+    PropertyScanner scanner(file);
+    char* key;
+    char* value;
+    for (char* line; (line = scanner.Next()) != nullptr;) {
+        if (ZelConfig::ParsePropertyLine(line, &key, &value) && !handle(key, value)) return;
+    }
+}
+
 // Every property of a key=value file, the last occurrence of a key winning.
 PropertyMap ReadProperties(const std::string& path) {
     PropertyMap properties;
     InputFile file(path);
     if (!file.IsOpen()) return properties;
-    PropertyScanner scanner(file.Get());
-    char* key;
-    char* value;
-    for (char* line; (line = scanner.Next()) != nullptr;) {
-        if (ZelConfig::ParsePropertyLine(line, &key, &value)) properties[key] = value;
-    }
+    ForEachProperty(file.Get(), [&](const char* key, const char* value) {
+        properties[key] = value;
+        return true;
+    });
     return properties;
 }
 
@@ -202,14 +211,11 @@ bool ZelConfig::LoadAgentConfiguration() {
 }
 
 bool ZelConfig::LoadFile(FILE* file) {
-    PropertyScanner scanner(file);
     bool ok = true;
-    char* key;
-    char* value;
-    for (char* line; (line = scanner.Next()) != nullptr;) {
-        if (ParsePropertyLine(line, &key, &value))
-            ok = SetAttribute(key, value, AgentProperty) && ok;
-    }
+    ForEachProperty(file, [&](const char* key, const char* value) {
+        ok = SetAttribute(key, value, AgentProperty) && ok;
+        return true;
+    });
     return ok;
 }
 
@@ -243,10 +249,9 @@ bool ZelConfig::WriteDefaultAgentConfiguration() {
     FileLock lock(kAgentConfigurationLockPath);
     // Another process may have written the file since this one looked.
     if (lock.IsHeld() && ::access(kAgentConfigurationPath, F_OK) == 0) return true;
-    const std::string_view content = DefaultAgentConfiguration::Content();
-    if (!lock.IsHeld() ||
-        !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
-                             std::string(content), AtomicFile::Durability::Durable)) {
+    if (!lock.IsHeld() || !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
+                                               DefaultAgentConfiguration::Content(),
+                                               AtomicFile::Durability::Durable)) {
         ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
         return false;
     }
@@ -260,16 +265,13 @@ bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key
         ZEL_ERROR(kCantOpen, path.c_str());
         return false;
     }
-    PropertyScanner scanner(file.Get());
-    char* lineKey;
-    char* value;
-    for (char* line; (line = scanner.Next()) != nullptr;) {
-        if (ParsePropertyLine(line, &lineKey, &value) && key == lineKey) {
-            output = value;
-            return true;
-        }
-    }
-    return false;
+    bool found = false;
+    ForEachProperty(file.Get(), [&](const char* lineKey, const char* value) {
+        found = key == lineKey;
+        if (found) output = value;
+        return !found;
+    });
+    return found;
 }
 
 bool ZelConfig::ParsePropertyLine(char* line, char** key, char** value) {
