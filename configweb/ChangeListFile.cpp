@@ -1,9 +1,5 @@
 #include "ChangeListFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -11,30 +7,24 @@
 #include "AtomicFile.h"
 #include "CNumber.h"
 #include "FileLock.h"
+#include "InputFile.h"
 
 namespace {
 
 constexpr const char* kLockSuffix = ".lock";
 constexpr const char* kNewSuffix = ".new";
 
-// Only a regular file is read: /tmp is shared, and a fifo or device planted at the path
-// must not block or flood the request.
+// Only a regular file is read, and no link: /tmp is shared, and a fifo, device or link
+// planted at the path must not block, flood or redirect the request.
 bool ReadBounded(const std::string& path, std::string& text) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
+    InputFile file(path, InputFile::Links::Refuse);
+    if (!file.IsOpen()) return false;
     char buffer[65536];
-    ssize_t n;
+    size_t n;
     while (text.size() < ChangeListFile::kMaxReadBytes &&
-           (n = ::read(fd, buffer, sizeof buffer)) > 0) {
-        text.append(buffer,
-                    std::min(static_cast<size_t>(n), ChangeListFile::kMaxReadBytes - text.size()));
+           (n = std::fread(buffer, 1, sizeof buffer, file.Get())) > 0) {
+        text.append(buffer, std::min(n, ChangeListFile::kMaxReadBytes - text.size()));
     }
-    ::close(fd);
     return true;
 }
 

@@ -4,9 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-InputFile::InputFile(const std::string& path) {
+InputFile::InputFile(const std::string& path, Links links) {
     // Non-blocking only for the open itself (a fifo would wait for a writer there).
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    int fd = ::open(path.c_str(), flags);
     if (fd < 0) return;
     struct stat status;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||

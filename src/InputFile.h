@@ -8,7 +8,12 @@
 // that a fifo or device planted at a path can't block or flood a reader.
 class InputFile {
 public:
-    explicit InputFile(const std::string& path);
+    enum class Links {
+        Follow,
+        Refuse,  // a symbolic link at the path is not opened (shared folders such as /tmp)
+    };
+
+    explicit InputFile(const std::string& path, Links links = Links::Follow);
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
     virtual ~InputFile();
