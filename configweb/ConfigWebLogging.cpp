@@ -29,16 +29,22 @@ constexpr LevelName kLevelNames[] = {
 // Texts from requests and files end up in messages: a line break or a terminal control
 // byte in them must not start a forged line, so every control byte but the tab is written
 // as \xNN.
+bool IsEscaped(char c) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && byte != '\t') || byte == 0x7f;
+}
+
 void WriteMessage(std::ostream& out, const std::string& message) {
     static constexpr char kHex[] = "0123456789abcdef";
-    for (char c : message) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && byte != '\t') || byte == 0x7f) {
-            out << "\\x" << kHex[byte >> 4] << kHex[byte & 0xf];
-        } else {
-            out << c;
-        }
+    size_t start = 0;
+    for (size_t i = 0; i < message.size(); ++i) {
+        if (!IsEscaped(message[i])) continue;
+        out.write(message.data() + start, static_cast<std::streamsize>(i - start));
+        const unsigned char byte = static_cast<unsigned char>(message[i]);
+        out << "\\x" << kHex[byte >> 4] << kHex[byte & 0xf];
+        start = i + 1;
     }
+    out.write(message.data() + start, static_cast<std::streamsize>(message.size() - start));
 }
 
 }  // namespace
