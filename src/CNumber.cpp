@@ -1,5 +1,7 @@
 #include "CNumber.h"
 
+#include <algorithm>
+
 int32_t CNumber::Atoi(const char* text, size_t length) {
     size_t i = 0;
     while (i < length && IsSpace(static_cast<unsigned char>(text[i]))) ++i;
@@ -23,4 +25,71 @@ bool CNumber::ParseDecimal(const std::string& text, uint64_t limit, uint64_t& va
     }
     value = result;
     return true;
+}
+
+unsigned CNumber::DigitValue(unsigned char c) {
+    if (IsDigit(c)) return c - '0';
+    const unsigned lower = c | 0x20u;
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : 16;
+}
+
+int32_t CNumber::Strtol(const char* text, size_t length, unsigned base) {
+    size_t i = 0;
+    while (i < length && IsSpace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < length && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (base == 16 && i + 2 < length && text[i] == '0' && (text[i + 1] | 0x20) == 'x' &&
+        DigitValue(static_cast<unsigned char>(text[i + 2])) < 16) {
+        i += 2;
+    }
+    const uint64_t limit = negative ? uint64_t{INT32_MAX} + 1 : uint64_t{INT32_MAX};
+    uint64_t magnitude = 0;
+    for (unsigned digit; i < length && (digit = DigitValue(static_cast<unsigned char>(text[i]))) < base;
+         ++i) {
+        magnitude = std::min(magnitude * base + digit, limit);
+    }
+    return static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
+}
+
+// Follows the device library's integer scanner: a sign, a base prefix ("0x" switches to
+// base 16 only before a hexadecimal digit; without one the "0x" is still consumed and the
+// conversion fails), then digits; a value beyond 64 bits becomes the largest one, sign
+// dropped.
+CNumber::Scanned CNumber::ScanInteger(const char* text, size_t length, unsigned base) {
+    Scanned scanned;
+    size_t i = 0;
+    auto at = [&](size_t index) {
+        return index < length ? DigitValue(static_cast<unsigned char>(text[index])) : 16u;
+    };
+    bool negative = false;
+    if (i < length && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if ((base == 0 || base == 16) && i < length && text[i] == '0') {
+        if (i + 1 < length && (text[i + 1] | 0x20) == 'x') {
+            if (at(i + 2) >= 16) {
+                scanned.consumed = i + 2;
+                return scanned;
+            }
+            base = 16;
+            i += 2;
+        } else if (base == 0) {
+            base = 8;
+        }
+    } else {
+        if (base == 0) base = 10;
+        if (at(i) >= base) {
+            scanned.consumed = i;
+            return scanned;
+        }
+    }
+    bool overflow = false;
+    uint64_t value = 0;
+    for (; at(i) < base; ++i) {
+        const unsigned digit = at(i);
+        if (value > (UINT64_MAX - digit) / base) overflow = true;
+        value = value * base + digit;
+    }
+    scanned.value = overflow ? UINT64_MAX : (negative ? 0 - value : value);
+    scanned.consumed = i;
+    scanned.matched = true;
+    return scanned;
 }

@@ -38,23 +38,11 @@ void AppendBounded(std::string& output, FILE* pipe) {
     }
 }
 
-// strtol base 10 as on the device, where long has 32 bits: out-of-range values saturate.
-int32_t ParseLong32(const char* text) {
-    while (CNumber::IsSpace(static_cast<unsigned char>(*text))) ++text;
-    const bool negative = *text == '-';
-    if (*text == '-' || *text == '+') ++text;
-    const int64_t limit = negative ? int64_t{INT32_MAX} + 1 : int64_t{INT32_MAX};
-    int64_t value = 0;
-    for (; CNumber::IsDigit(static_cast<unsigned char>(*text)); ++text) {
-        value = std::min(value * 10 + (*text - '0'), limit);
-    }
-    return static_cast<int32_t>(negative ? -value : value);
-}
-
 void TakeExitCode(std::string& output, int* exitCode, const char* command) {
     const size_t markerLength = std::strlen(Shell::kExitCodeMarker);
     if (output.compare(0, markerLength, Shell::kExitCodeMarker) != 0) return;
-    const int32_t code = ParseLong32(output.c_str() + markerLength);
+    const int32_t code =
+        CNumber::Strtol(output.data() + markerLength, output.size() - markerLength, 10);
     ZEL_DEBUG(Shell::kExitCodeMessage, command, code, std::strerror(code));
     output.clear();
     if (exitCode != nullptr) *exitCode = code;
