@@ -20,6 +20,9 @@ public:
 
     bool IsOpen() const { return file != nullptr; }
     FILE* Get() const { return file; }
+    // Everything from the current position to the end of the file, but at most `limit`
+    // bytes, appended to `text`. False when a read fails.
+    bool ReadAll(std::string& text, size_t limit);
 
 private:
     FILE* file = nullptr;

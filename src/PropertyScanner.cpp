@@ -1,8 +1,11 @@
 #include "PropertyScanner.h"
 
+#include <algorithm>
+
 #include "CNumber.h"
 
-PropertyScanner::PropertyScanner(FILE* file) : file(file) {}
+PropertyScanner::PropertyScanner(FILE* file, size_t pieceLength)
+    : file(file), pieceLength(std::min(pieceLength, kPieceLength)) {}
 
 PropertyScanner::~PropertyScanner() = default;
 
@@ -17,7 +20,7 @@ char* PropertyScanner::Next() {
         }
     }
     size_t length = 0;
-    while (length < kPieceLength) {
+    while (length < pieceLength) {
         int c = Read();
         if (c == EOF) break;
         if (c == '\n') {

@@ -4,18 +4,19 @@
 #include <cstddef>
 #include <cstdio>
 
-// Splits a key=value file into lines the way the device has always scanned it: a line is
-// at most 8191 bytes up to a line feed (a longer line comes as several pieces of 8191
-// bytes), and all white space after each piece is skipped, so blank lines and the
-// indentation of every line after the first are dropped. An empty first line is skipped
-// like any other blank line.
+// Splits a line-oriented file the way the device has always scanned its key=value files
+// ("%8191[^\n]\n"): a line is at most 8191 bytes (or a shorter piece length) up to a line
+// feed, a longer line comes as several pieces, and all white space after each piece is
+// skipped, so blank lines and the indentation of every line after the first are dropped.
+// An empty first line is skipped like any other blank line.
 class PropertyScanner {
 public:
     static constexpr size_t kPieceLength = 8191;
     // Reading stops after this many bytes, whatever the file holds.
     static constexpr size_t kReadLimit = 8u << 20;
 
-    explicit PropertyScanner(FILE* file);
+    // `pieceLength` is at most kPieceLength.
+    explicit PropertyScanner(FILE* file, size_t pieceLength = kPieceLength);
     PropertyScanner(const PropertyScanner&) = delete;
     PropertyScanner& operator=(const PropertyScanner&) = delete;
     virtual ~PropertyScanner();
@@ -31,6 +32,7 @@ private:
     void SkipSpace();
 
     FILE* file;
+    size_t pieceLength;
     size_t consumed = 0;
     int pending = EOF;
     bool atStart = true;

@@ -1,0 +1,55 @@
+#include "TextScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "CNumber.h"
+
+namespace {
+
+bool IsSpaceByte(char c) { return CNumber::IsSpace(static_cast<unsigned char>(c)); }
+
+}  // namespace
+
+TextScanner::TextScanner(const char* text, size_t length) : position(text), end(text + length) {}
+
+TextScanner::~TextScanner() = default;
+
+void TextScanner::SkipSpace() {
+    while (position < end && IsSpaceByte(*position)) ++position;
+}
+
+void TextScanner::SkipLine() {
+    const void* lineFeed = std::memchr(position, '\n', static_cast<size_t>(end - position));
+    position = lineFeed != nullptr ? static_cast<const char*>(lineFeed) : end;
+    SkipSpace();
+}
+
+bool TextScanner::Word(char* word, size_t width) {
+    SkipSpace();
+    if (AtEnd()) return false;
+    size_t length = 0;
+    while (length < width && position < end && !IsSpaceByte(*position)) {
+        word[length++] = *position++;
+    }
+    word[length] = '\0';
+    return true;
+}
+
+bool TextScanner::SkipWord() {
+    SkipSpace();
+    if (AtEnd()) return false;
+    while (position < end && !IsSpaceByte(*position)) ++position;
+    return true;
+}
+
+bool TextScanner::Integer(unsigned base, size_t width, uint64_t& value) {
+    SkipSpace();
+    if (AtEnd()) return false;
+    size_t available = static_cast<size_t>(end - position);
+    if (width != 0) available = std::min(available, width);
+    const CNumber::Scanned scanned = CNumber::ScanInteger(position, available, base);
+    position += scanned.consumed;
+    if (scanned.matched) value = scanned.value;
+    return scanned.matched;
+}
