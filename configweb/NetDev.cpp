@@ -1,11 +1,6 @@
 #include "NetDev.h"
 
-#include <arpa/inet.h>
-#include <net/if.h>
-#include <netinet/in.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,6 +8,7 @@
 
 #include "CNumber.h"
 #include "ConfigWebLog.h"
+#include "InterfaceRequest.h"
 
 namespace {
 
@@ -98,17 +94,10 @@ bool IsValidLabel(const std::string& text, size_t begin, size_t end) {
 }
 
 bool QueryAddress(const char* interfaceName, std::string& out) {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) return false;
-    ifreq request{};
-    // The zeroed request keeps the name terminated.
-    std::memcpy(request.ifr_name, interfaceName,
-                std::min(std::strlen(interfaceName), static_cast<size_t>(IFNAMSIZ - 1)));
-    const bool found = ioctl(fd, SIOCGIFADDR, &request) == 0;
-    close(fd);
-    sockaddr_in address{};
-    std::memcpy(&address, &request.ifr_addr, sizeof address);
-    out = inet_ntoa(address.sin_addr);
+    InterfaceRequest request(interfaceName);
+    if (!request.HasSocket()) return false;
+    const bool found = request.Ask(SIOCGIFADDR);
+    out = request.AddressText();
     return found;
 }
 
