@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "AtomicFile.h"
+#include "AttributeKeys.h"
 #include "CNumber.h"
 #include "DefaultAgentConfiguration.h"
 #include "FileLock.h"
@@ -97,12 +98,6 @@ ZelConfig::~ZelConfig() {
     if (measureDeviceFd == measureFd) measureDeviceFd = -1;
 }
 
-// The WLAN detection and the identity, version, power, thermal, vehicle-link, MOST,
-// network and connected-device producers have their place here.
-void ZelConfig::DetectWlanInterface() {}
-
-bool ZelConfig::RunProducers() { return true; }
-
 bool ZelConfig::SetOwnAttributes() {
     bool ok = true;
     for (const OwnAttribute& own : kOwnAttributes) {
@@ -118,8 +113,11 @@ bool ZelConfig::MarkNeoStartup() {
     return SetAttribute(kStartupKey, kStartupNeo, Value);
 }
 
-// The memory and timestamp refreshers are registered here.
-bool ZelConfig::RegisterRefreshers() { return true; }
+bool ZelConfig::RegisterRefreshers() {
+    bool ok = SetRefresher(attributekey::kFreeRam, RefreshMemoryInfo);
+    ok = SetRefresher(attributekey::kSizeRam, RefreshMemoryInfo) && ok;
+    return SetRefresher(attributekey::kTimestamp, RefreshTimestamp) && ok;
+}
 
 void ZelConfig::OpenMeasureDevice() {
     measureFd = ::open(kMeasureDevicePath, O_RDWR | O_CLOEXEC);

@@ -1,6 +1,8 @@
 #ifndef SRC_ZELCONFIG_H
 #define SRC_ZELCONFIG_H
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -30,6 +32,34 @@ public:
     static constexpr const char* kCantOpen = "Can't open %s";
     static constexpr const char* kCantSave = "Can't save %s: %s";
     static constexpr const char* kPropertyRefused = "Property %s refused: can't be stored";
+
+    // Sources of the start-up producers.
+    static constexpr const char* kSerialFile = "sysinfo/sernum";    // in orvaSysPath
+    static constexpr const char* kVersionFile = "sysinfo/version";  // in orvaSysPath
+    static constexpr const char* kWlanMacPath = "/config/wlan.mac";
+    static constexpr const char* kBootVersionPath = "/etc/VERSION";
+    static constexpr const char* kBootPackagePath = "/etc/PACKAGE_VERSION";
+    static constexpr const char* kAppVersionPath = "/app/VERSION";
+    static constexpr const char* kAppPackagePath = "/app/PACKAGE_VERSION";
+    static constexpr const char* kLivePatchPath = "/livepatch/lp.info";
+    static constexpr const char* kSf2StaticPath = "/tmp/sf2static";
+    static constexpr const char* kUsbDevicesPath = "/sys/kernel/debug/usb/devices";
+    static constexpr const char* kMostStatePath = "/tmp/moststate";
+    // The USB device list is searched for the MOST interface within this many bytes.
+    static constexpr size_t kUsbDevicesReadLimit = 8192;
+    static constexpr const char* kMostInterfaceId = "Vendor=103a ProdID=000b";
+
+    // Log texts of the refreshers.
+    static constexpr const char* kCanClMissing = "Can't open file /proc/sys/atmel/cancl";
+    static constexpr const char* kCanPwfMissing = "Can't open file /proc/sys/atmel/canpwf_info";
+    static constexpr const char* kMemInfoMissing = "Can't open file /proc/meminfo";
+    static constexpr const char* kTimestampMessage = "Timestamp %lld";
+
+    // The WLAN queries, run through the shell. The signal query prints the signal strength
+    // of the link; the signal and noise commands print it and the signal-to-noise ratio,
+    // or "0 0" when the link has no frequency.
+    static const char* const kWlanSignalCommand;
+    static const char* const kWlanSignalNoiseCommand;
 
     // Process-wide state, overwritten by every start-up.
     static std::string wlanInterfaceName;
@@ -85,9 +115,64 @@ public:
     // comment or a line without "=".
     static bool ParsePropertyLine(char* line, char** key, char** value);
 
+    // Refreshers: each computes the current value of the attribute `key` into `output`
+    // (emptied by GetAttribute before) from its live source; 1 on success. They keep no
+    // state and leave no file open.
+    //
+    // A value of "/tmp/sf2status" (sf2StatusPath): "KL15ewb" for "system.voltage.kl15",
+    // "KL30" for "system.voltage.kl30", the key itself for any other key.
+    static int32_t ReadSf2StatusValue(std::string key, std::string& output);
+    // "1" when "KL15Status" is exactly "2", else "0"; false when it is missing.
+    static int32_t RefreshKl15Trigger(std::string key, std::string& output);
+    // Only with bit 4 of "CAN_CL_STATUS" (base 16) set: "CANPWF_STATUS_EX" (base 16) as a
+    // decimal of at most 7 characters, "0" and false when that is missing. Logs the missing
+    // values.
+    static int32_t RefreshPowerFailStatus(std::string key, std::string& output);
+    // "Temp" for "system.thermal.temp"; "" (true) for any other key.
+    static int32_t RefreshTemperature(std::string key, std::string& output);
+    // The figure of the first ("system.info.size_ram") or second ("system.info.free_ram")
+    // line of "/proc/meminfo", without unit. False for any other key or a line without one.
+    static int32_t RefreshMemoryInfo(std::string key, std::string& output);
+    // Milliseconds since 1970 (logged at debug); never fails.
+    static int32_t RefreshTimestamp(std::string key, std::string& output);
+    // The "diag.wolk." keys and "diag.doip" from "/tmp/wolkvin"; false when it can't be read.
+    static int32_t RefreshVehicleLink(std::string key, std::string& output);
+    // "diag.most.orvabstate": "1" when the MOST interface is on USB, else "0";
+    // "diag.most.lighton": "0" without it, else the first line of "/tmp/moststate" ("" when
+    // unreadable). False only when the USB device list can't be read.
+    static int32_t RefreshMostState(std::string key, std::string& output);
+    // Address or netmask of "eth0" (the lan keys) or of wlanInterfaceName; "0.0.0.0" and
+    // false when the interface has none.
+    static int32_t RefreshInterfaceAddress(std::string key, std::string& output);
+    // The gateway of the default route, "0.0.0.0" without one; false only when the routing
+    // table can't be read.
+    static int32_t RefreshDefaultGateway(std::string key, std::string& output);
+    // The signal strength `iw` reports for the link (the last piece of at most 7 bytes of
+    // the query's output), "0" and false when it reports none.
+    static int32_t RefreshWlanQuality(std::string key, std::string& output);
+
+    // Signal strength and signal-to-noise ratio of the WLAN link (each at most 15 bytes);
+    // both "0" and false when the commands give fewer than two words.
+    bool ReadWlanSignalNoise(std::string& signal, std::string& ratio) const;
+
+    // The lookups of the attached units in "/tmp/sf2static"; each leaves `output` untouched
+    // and gives false when the key is missing. "ORVAC_Present" is reduced to "0" (for "0"
+    // and "-1") or "1"; "ORVAD_Present" is taken as it is.
+    static bool ReadOrvaCPresent(std::string& output);
+    static bool ReadOrvaDPresent(std::string& output);
+
 private:
     void DetectWlanInterface();
     bool RunProducers();
+    bool InitHardwareAttributes();
+    bool InitMacAttributes();
+    bool InitVersionAttributes();
+    bool InitPowerAttributes();
+    bool InitVehicleLinkAttributes();
+    bool InitThermalAttributes();
+    bool InitMostAttributes();
+    bool InitNetworkAttributes();
+    bool InitConnectedDeviceAttributes();
     bool SetOwnAttributes();
     bool MarkNeoStartup();
     bool RegisterRefreshers();

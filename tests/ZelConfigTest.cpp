@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "AttributeReading.h"
 #include "ConfigWebLogging.h"
 #include "FileText.h"
 #include "LogFile.h"
@@ -16,18 +17,13 @@
 namespace {
 
 constexpr const char* kConfig = "/config/agent.configuration";
-constexpr const char* kWarning = "Warning: not all attributes initialized successfully!";
 
 int32_t EchoKey(std::string key, std::string& output) {
     output = "refreshed " + key;
     return 1;
 }
 
-std::string Read(const ZelConfig& store, const std::string& key, bool expected = true) {
-    std::string value = "stale";
-    EXPECT_EQ(store.GetAttribute(key, value), expected) << key;
-    return value;
-}
+using attributes::Read;
 
 TEST(ZelConfigTest, RecordsAnswerByTheirKind) {
     ZelConfig store;
@@ -103,24 +99,6 @@ TEST(ZelConfigTest, LoadedPropertiesOverrideEntriesAndAreSaved) {
     EXPECT_TRUE(store.SetAttribute("plain", "q", AgentProperty));
     ASSERT_TRUE(store.SaveAgentConfiguration());
     EXPECT_EQ(filetext::Read(kConfig), "kald.mode=KALD\nkey=second\nplain=q\nzel.version=9\n");
-}
-
-TEST(ZelConfigTest, AnIncompleteStartUpWarnsOnceAndGoesOn) {
-    ASSERT_EQ(::mkdir(kConfig, 0755), 0);  // the file can't be loaded
-    {
-        ConfigWebLogging logging;
-        ZelConfig store;
-        EXPECT_EQ(Read(store, "zel.state.current"), "4");
-        EXPECT_GE(ZelConfig::measureDeviceFd, 0);
-    }
-    EXPECT_EQ(logfile::CountMessage(kWarning), 1u);
-    ASSERT_EQ(::rmdir(kConfig), 0);
-    filetext::Remove(logfile::kPath);
-    {
-        ConfigWebLogging logging;
-        ZelConfig store;
-    }
-    EXPECT_EQ(logfile::CountMessage(kWarning), 0u);
 }
 
 bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
