@@ -91,12 +91,16 @@ void ConfigWebStyle::WriteRemoveConfirmation(int32_t sessionId, const std::strin
 
     auto* form = new cgicc::form();
     form->set("method", "post").set("action", action);
+    AddSessionIdField(form, sessionId);
+    form->add(CreateQuestionBox(pageTitle));
+    content->add(form);
+}
+
+void ConfigWebStyle::AddSessionIdField(cgicc::HTMLElement* form, int32_t sessionId) {
     form->add(cgicc::input()
                   .set("type", "hidden")
                   .set("name", InitialParameters::kSessionIdElement)
                   .set("value", FormatNumber(kSessionIdFormat, sessionId)));
-    form->add(CreateQuestionBox(pageTitle));
-    content->add(form);
 }
 
 void ConfigWebStyle::AddOption(cgicc::HTMLElement* list, const std::string& label,

@@ -71,6 +71,8 @@ public:
     void WriteRemoveConfirmation(int32_t sessionId, const std::string& pageTitle,
                                  const std::string& action);
 
+    // Adds to `form` the hidden field "sessionid" that carries the id ("%d") to the handler.
+    static void AddSessionIdField(cgicc::HTMLElement* form, int32_t sessionId);
     // Hands over to `list` an option showing `label` and submitting `value`, marked
     // selected="selected" when `selected` is true.
     static void AddOption(cgicc::HTMLElement* list, const std::string& label,

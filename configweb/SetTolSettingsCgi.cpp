@@ -28,10 +28,8 @@ constexpr const char* kDiscoverModes[] = {"1", "202"};
 
 constexpr const char* kDns1NotSet = "Element dns1 not set";
 constexpr const char* kDns1NotValid = "Element dns server 1 %s not valid";
-constexpr const char* kDns1Flag = "&dns1wrong=1";
 constexpr const char* kDns2NotSet = "Element dns2 not set";
 constexpr const char* kDns2NotValid = "Element dns server 2 %s not valid";
-constexpr const char* kDns2Flag = "&dns2wrong=1";
 
 bool IsOutlet(const std::string& value) {
     return !value.empty() && value.size() <= kOutletLength && SetTolSettingsCgi::IsNumber(value);
@@ -58,7 +56,6 @@ bool IsTolUrl(const std::string& value) { return !SetTolSettingsCgi::HoldsContro
 struct SetTolSettingsCgi::FieldRule {
     const char* element;
     bool (*accepts)(const std::string& value);
-    const char* flag;
     const char* notSetMessage;
     bool flagWhenNotSet;
     bool resultWhenNotSet;
@@ -155,6 +152,11 @@ void SetTolSettingsCgi::HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& p
     storingConfiguration.reset();
 }
 
+void SetTolSettingsCgi::AppendFlag(const char* element) {
+    redirectUrl.append(1, '&').append(element).append(kWrongSuffix).append(1, '=');
+    redirectUrl += kWrongValue;
+}
+
 void SetTolSettingsCgi::AppendValues() {
     for (const Setting& setting : kSettings) {
         redirectUrl.append(1, '&').append(setting.element).append(1, '=');
@@ -187,13 +189,13 @@ bool SetTolSettingsCgi::CheckField(const cgicc::Cgicc& cgi, const FieldRule& rul
     cgicc::const_form_iterator element = cgi.getElement(rule.element);
     if (element == cgi.getElements().end()) {
         WEB_ERROR("%s", rule.notSetMessage);
-        if (rule.flagWhenNotSet) redirectUrl += rule.flag;
+        if (rule.flagWhenNotSet) AppendFlag(rule.element);
         return rule.resultWhenNotSet;
     }
     const std::string value = element->getValue();
     if (!rule.accepts(value)) {
         WEB_ERROR(rule.notValidMessage, value.c_str());
-        redirectUrl += rule.flag;
+        AppendFlag(rule.element);
         return false;
     }
     member = value;
@@ -202,8 +204,7 @@ bool SetTolSettingsCgi::CheckField(const cgicc::Cgicc& cgi, const FieldRule& rul
 
 bool SetTolSettingsCgi::CheckOutlet(const cgicc::Cgicc& cgi) {
     // clang-format off
-    static const FieldRule rule = {kOutletName, IsOutlet, "&outletwrong=1",
-                                   "Element outlet not set", false, false,
+    static const FieldRule rule = {kOutletName, IsOutlet, "Element outlet not set", false, false,
                                    "Element outlet %s not valid"};
     // clang-format on
     return CheckField(cgi, rule, outlet);
@@ -211,8 +212,7 @@ bool SetTolSettingsCgi::CheckOutlet(const cgicc::Cgicc& cgi) {
 
 bool SetTolSettingsCgi::CheckDealer(const cgicc::Cgicc& cgi) {
     // clang-format off
-    static const FieldRule rule = {kDealerName, IsDealer, "&dealerwrong=1",
-                                   "Element dealer not set", true, false,
+    static const FieldRule rule = {kDealerName, IsDealer, "Element dealer not set", true, false,
                                    "Element dealer %s not valid"};
     // clang-format on
     return CheckField(cgi, rule, dealer);
@@ -220,7 +220,7 @@ bool SetTolSettingsCgi::CheckDealer(const cgicc::Cgicc& cgi) {
 
 bool SetTolSettingsCgi::CheckTolAddress(const cgicc::Cgicc& cgi) {
     // clang-format off
-    static const FieldRule rule = {kTolAddressName, IsTolAddress, "&toladdresswrong=1",
+    static const FieldRule rule = {kTolAddressName, IsTolAddress,
                                    "Element tol address not set", true, false,
                                    "Element tol address %s not valid"};
     // clang-format on
@@ -229,8 +229,7 @@ bool SetTolSettingsCgi::CheckTolAddress(const cgicc::Cgicc& cgi) {
 
 bool SetTolSettingsCgi::CheckTolPort(const cgicc::Cgicc& cgi) {
     // clang-format off
-    static const FieldRule rule = {kTolPortName, IsTolPort, "&tolportwrong=1",
-                                   "Element tol port not set", false, true,
+    static const FieldRule rule = {kTolPortName, IsTolPort, "Element tol port not set", false, true,
                                    "Element tol port %s not valid"};
     // clang-format on
     return CheckField(cgi, rule, tolPort);
@@ -240,20 +239,22 @@ bool SetTolSettingsCgi::CheckTolPort(const cgicc::Cgicc& cgi) {
 // form page can't carry.
 bool SetTolSettingsCgi::CheckTolUrl(const cgicc::Cgicc& cgi) {
     // clang-format off
-    static const FieldRule rule = {kTolUrlName, IsTolUrl, "&tolurlwrong=1",
-                                   "Element tol url not set", false, false,
+    static const FieldRule rule = {kTolUrlName, IsTolUrl, "Element tol url not set", false, false,
                                    "Element tol url %s not valid"};
     // clang-format on
     return CheckField(cgi, rule, tolUrl);
 }
 
-bool SetTolSettingsCgi::DiscoveryModeGateOpen() const {
-    AgentConfiguration configuration;
-    const std::string mode = configuration.Get(kDiscoverModeKey);
-    for (const char* open : kDiscoverModes) {
-        if (mode == open) return true;
+bool SetTolSettingsCgi::IsDnsByHandMode(const std::string& discoverMode) {
+    for (const char* byHand : kDiscoverModes) {
+        if (discoverMode == byHand) return true;
     }
     return false;
+}
+
+bool SetTolSettingsCgi::DiscoveryModeGateOpen() const {
+    AgentConfiguration configuration;
+    return IsDnsByHandMode(configuration.Get(kDiscoverModeKey));
 }
 
 // The first DNS server is required when the server address is a host name; with an IPv4
@@ -263,7 +264,7 @@ bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
     cgicc::const_form_iterator element = cgi.getElement(kDns1Name);
     if (element == cgi.getElements().end()) {
         WEB_ERROR("%s", kDns1NotSet);
-        redirectUrl += kDns1Flag;
+        AppendFlag(kDns1Name);
         return false;
     }
     const std::string value = element->getValue();
@@ -272,7 +273,7 @@ bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
                               : !value.empty() && NetDev::IsValidIp(value);
     if (!accepted) {
         WEB_ERROR(kDns1NotValid, value.c_str());
-        redirectUrl += kDns1Flag;
+        AppendFlag(kDns1Name);
         return false;
     }
     dns1 = value;
@@ -289,7 +290,7 @@ bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
     const std::string value = element->getValue();
     if (!value.empty() && !NetDev::IsValidIp(value)) {
         WEB_ERROR(kDns2NotValid, value.c_str());
-        redirectUrl += kDns2Flag;
+        AppendFlag(kDns2Name);
         return false;
     }
     dns2 = value;

@@ -26,6 +26,10 @@ public:
     static constexpr const char* kTolUrlName = "tolurl";
     static constexpr const char* kDns1Name = "dns1";
     static constexpr const char* kDns2Name = "dns2";
+    // A rejected field is reported to the form page as the element's name followed by this
+    // suffix, with the value kWrongValue ("&outletwrong=1").
+    static constexpr const char* kWrongSuffix = "wrong";
+    static constexpr const char* kWrongValue = "1";
     // Agent configuration properties.
     static constexpr const char* kOutletKey = "tol.outlet";
     static constexpr const char* kDealerKey = "tol.dealer";
@@ -60,11 +64,16 @@ public:
     static bool IsNumber(const std::string& text);
     // True when a byte is below 0x20 or is 0x7f: such a value can't be stored or shown.
     static bool HoldsControlCharacter(const std::string& text);
+    // True when the network discovery mode (the property kDiscoverModeKey) is one in which
+    // the DNS servers are set by hand: exactly "1" or "202". In every other mode the DNS
+    // fields are not checked and are stored empty.
+    static bool IsDnsByHandMode(const std::string& discoverMode);
 
 private:
     bool IsPresent(const cgicc::Cgicc& cgi, const char* element) const;
     void ShowRemoveConfirmation(InitialParameters& parameters);
     void HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& parameters);
+    void AppendFlag(const char* element);
     void AppendValues();
     void WriteRedirect();
 

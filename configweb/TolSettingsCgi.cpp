@@ -1,0 +1,145 @@
+#include "TolSettingsCgi.h"
+
+#include <cgicc/Cgicc.h>
+#include <cgicc/HTMLClasses.h>
+
+#include "AgentConfiguration.h"
+#include "ConfigWebLog.h"
+#include "ConfigWebStyle.h"
+#include "HtmlEscaping.h"
+#include "InitialParameters.h"
+#include "SetTolSettingsCgi.h"
+
+namespace {
+
+constexpr const char* kLogSource = "TolSettingsCgi";
+
+// The element's value when the request carries it.
+bool FindValue(const cgicc::Cgicc& cgi, const std::string& name, std::string& value) {
+    cgicc::const_form_iterator element = cgi.getElement(name);
+    if (element == cgi.getElements().end()) return false;
+    value = element->getValue();
+    return true;
+}
+
+}  // namespace
+
+// One text field of the form: its element, its property, and what the page says about it.
+struct TolSettingsCgi::Field {
+    const char* element;
+    const char* key;
+    const char* label;
+    const char* expected;
+    bool dns;
+};
+
+const TolSettingsCgi::Field TolSettingsCgi::kFields[] = {
+    {SetTolSettingsCgi::kOutletName, SetTolSettingsCgi::kOutletKey, "Outlet", "1 or 2 digits",
+     false},
+    {SetTolSettingsCgi::kDealerName, SetTolSettingsCgi::kDealerKey, "Dealer", "1 to 6 digits",
+     false},
+    {SetTolSettingsCgi::kTolAddressName, SetTolSettingsCgi::kTolAddressKey, "Server Address",
+     "an IPv4 address or host name", false},
+    {SetTolSettingsCgi::kTolPortName, SetTolSettingsCgi::kTolPortKey, "Server Port",
+     "0 to 5 digits", false},
+    {SetTolSettingsCgi::kTolUrlName, SetTolSettingsCgi::kTolUrlKey, "Extended URL",
+     "no control characters", false},
+    {SetTolSettingsCgi::kDns1Name, SetTolSettingsCgi::kDns1Key, "DNS Server 1", "an IPv4 address",
+     true},
+    {SetTolSettingsCgi::kDns2Name, SetTolSettingsCgi::kDns2Key, "DNS Server 2", "an IPv4 address",
+     true},
+};
+
+TolSettingsCgi::TolSettingsCgi() = default;
+
+TolSettingsCgi::~TolSettingsCgi() = default;
+
+void TolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
+    InitialParameters parameters;
+    parameters.InitSessionId(cgi);
+    Values values;
+    bool dnsByHand = false;
+    {
+        AgentConfiguration configuration;
+        dnsByHand = SetTolSettingsCgi::IsDnsByHandMode(
+            configuration.Get(SetTolSettingsCgi::kDiscoverModeKey));
+        if (CarriesValues(cgi)) {
+            WEB_DEBUG("Showing the values of the request");
+            values = RequestValues(cgi);
+        } else {
+            values = StoredValues(configuration);
+        }
+    }
+    answered = true;
+    ConfigWebStyle style;
+    style.SetTitle(SetTolSettingsCgi::kPageTitle);
+    style.WriteHead();
+    cgicc::HTMLElement* content = style.WriteBodyStart(parameters.GetSessionId(), "");
+    content->add(CreateForm(cgi, parameters.GetSessionId(), values, dnsByHand));
+}
+
+bool TolSettingsCgi::CarriesValues(const cgicc::Cgicc& cgi) {
+    std::string ignored;
+    for (const Field& field : kFields) {
+        if (FindValue(cgi, field.element, ignored)) return true;
+    }
+    return false;
+}
+
+TolSettingsCgi::Values TolSettingsCgi::RequestValues(const cgicc::Cgicc& cgi) {
+    Values values;
+    for (std::size_t i = 0; i < kFieldCount; ++i) FindValue(cgi, kFields[i].element, values[i]);
+    return values;
+}
+
+// Get answers a missing property (or an unreadable file) with the key and " not found".
+TolSettingsCgi::Values TolSettingsCgi::StoredValues(const AgentConfiguration& configuration) {
+    Values values;
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const std::string key = kFields[i].key;
+        const std::string value = configuration.Get(key);
+        if (value != key + AgentConfiguration::kNotFound) values[i] = value;
+    }
+    return values;
+}
+
+bool TolSettingsCgi::IsFlagged(const cgicc::Cgicc& cgi, const Field& field) {
+    std::string flag;
+    return FindValue(cgi, field.element + std::string(SetTolSettingsCgi::kWrongSuffix), flag) &&
+           flag == SetTolSettingsCgi::kWrongValue;
+}
+
+cgicc::HTMLElement* TolSettingsCgi::CreateForm(const cgicc::Cgicc& cgi, int32_t sessionId,
+                                               const Values& values, bool dnsByHand) {
+    auto* form = new cgicc::form();
+    form->set("method", "post").set("action", SetTolSettingsCgi::kFormAction);
+    ConfigWebStyle::AddSessionIdField(form, sessionId);
+    auto* table = new cgicc::table();
+    table->set("class", kFieldsClass);
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const Field& field = kFields[i];
+        table->add(CreateRow(field, values[i], IsFlagged(cgi, field), dnsByHand || !field.dns));
+    }
+    form->add(table);
+    ConfigWebStyle::AddChangeButtons(form, true, true);
+    return form;
+}
+
+// Every element gets text or a child: cgicc writes an empty one as a bare opening or
+// closing tag, alternately.
+cgicc::HTMLElement* TolSettingsCgi::CreateRow(const Field& field, const std::string& value,
+                                              bool wrong, bool enabled) {
+    cgicc::input input;
+    input.set("type", "text").set("id", field.element).set("name", field.element);
+    input.set("value", HtmlEscaping::Escape(value));
+    if (wrong) input.set("class", kWrongClass);
+    if (!enabled) input.set("disabled", "disabled");
+    cgicc::td entry(input);
+    if (wrong) {
+        entry.add(
+            cgicc::span(kExpectedPrefix + std::string(field.expected)).set("class", kMessageClass));
+    }
+    auto* row = new cgicc::tr(cgicc::td(cgicc::label(field.label).set("for", field.element)));
+    row->add(entry);
+    return row;
+}
