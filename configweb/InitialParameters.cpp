@@ -9,6 +9,7 @@
 
 #include "ChangeListFile.h"
 #include "ConfigWebLog.h"
+#include "FormElement.h"
 
 namespace {
 
@@ -40,9 +41,8 @@ int InitialParameters::InitSessionId(const cgicc::Cgicc& cgi) {
 std::string InitialParameters::GetSessionIdText() const { return std::to_string(sessionId); }
 
 int32_t InitialParameters::ParseSessionId(const cgicc::Cgicc& cgi) {
-    cgicc::const_form_iterator element = cgi.getElement(kSessionIdElement);
-    if (element == cgi.getElements().end()) return kNoSession;
-    const std::string value = element->getValue();  // returned by value: keep it alive
+    std::string value;
+    if (!FormElement::Find(cgi, kSessionIdElement, value)) return kNoSession;
     const char* text = value.c_str();
     char* end = nullptr;
     errno = 0;

@@ -9,6 +9,7 @@
 #include "CNumber.h"
 #include "ConfigWebLog.h"
 #include "ConfigWebStyle.h"
+#include "FormElement.h"
 #include "InitialParameters.h"
 #include "NetDev.h"
 #include "Shell.h"
@@ -89,21 +90,21 @@ void SetTolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
     redirectUrl = kFormPage + parameters.GetSessionIdText();
     baseUrl = redirectUrl;
 
-    if (IsPresent(cgi, ConfigWebStyle::kRemoveName)) {
+    if (FormElement::IsPresent(cgi, ConfigWebStyle::kRemoveName)) {
         ShowRemoveConfirmation(parameters);
         return;
     }
-    if (IsPresent(cgi, ConfigWebStyle::kRemoveYesName)) {
+    if (FormElement::IsPresent(cgi, ConfigWebStyle::kRemoveYesName)) {
         parameters.SetChanged(kChanged);
         RemoveSettings();
         return;
     }
-    if (IsPresent(cgi, ConfigWebStyle::kRemoveNoName)) {
+    if (FormElement::IsPresent(cgi, ConfigWebStyle::kRemoveNoName)) {
         WriteRedirect();
         return;
     }
     WEB_DEBUG("No remove button");
-    if (!IsPresent(cgi, ConfigWebStyle::kSaveName)) {
+    if (!FormElement::IsPresent(cgi, ConfigWebStyle::kSaveName)) {
         WEB_ERROR("Element submit not set -> revert");
         WriteRedirect();
         return;
@@ -117,10 +118,6 @@ bool SetTolSettingsCgi::WriteFallbackAnswer() {
     redirectUrl = baseUrl;
     WriteRedirect();
     return true;
-}
-
-bool SetTolSettingsCgi::IsPresent(const cgicc::Cgicc& cgi, const char* element) const {
-    return cgi.getElement(element) != cgi.getElements().end();
 }
 
 void SetTolSettingsCgi::ShowRemoveConfirmation(InitialParameters& parameters) {
@@ -186,13 +183,12 @@ bool SetTolSettingsCgi::HoldsControlCharacter(const std::string& text) {
 
 bool SetTolSettingsCgi::CheckField(const cgicc::Cgicc& cgi, const FieldRule& rule,
                                    std::string& member) {
-    cgicc::const_form_iterator element = cgi.getElement(rule.element);
-    if (element == cgi.getElements().end()) {
+    std::string value;
+    if (!FormElement::Find(cgi, rule.element, value)) {
         WEB_ERROR("%s", rule.notSetMessage);
         if (rule.flagWhenNotSet) AppendFlag(rule.element);
         return rule.resultWhenNotSet;
     }
-    const std::string value = element->getValue();
     if (!rule.accepts(value)) {
         WEB_ERROR(rule.notValidMessage, value.c_str());
         AppendFlag(rule.element);
@@ -261,13 +257,12 @@ bool SetTolSettingsCgi::DiscoveryModeGateOpen() const {
 // server address any value will do.
 bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
     if (!DiscoveryModeGateOpen()) return true;
-    cgicc::const_form_iterator element = cgi.getElement(kDns1Name);
-    if (element == cgi.getElements().end()) {
+    std::string value;
+    if (!FormElement::Find(cgi, kDns1Name, value)) {
         WEB_ERROR("%s", kDns1NotSet);
         AppendFlag(kDns1Name);
         return false;
     }
-    const std::string value = element->getValue();
     const bool accepted = NetDev::IsValidIp(tolAddress)
                               ? !HoldsControlCharacter(value)
                               : !value.empty() && NetDev::IsValidIp(value);
@@ -282,12 +277,11 @@ bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
 
 bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
     if (!DiscoveryModeGateOpen()) return true;
-    cgicc::const_form_iterator element = cgi.getElement(kDns2Name);
-    if (element == cgi.getElements().end()) {
+    std::string value;
+    if (!FormElement::Find(cgi, kDns2Name, value)) {
         WEB_ERROR("%s", kDns2NotSet);
         return true;
     }
-    const std::string value = element->getValue();
     if (!value.empty() && !NetDev::IsValidIp(value)) {
         WEB_ERROR(kDns2NotValid, value.c_str());
         AppendFlag(kDns2Name);

@@ -70,7 +70,6 @@ public:
     static bool IsDnsByHandMode(const std::string& discoverMode);
 
 private:
-    bool IsPresent(const cgicc::Cgicc& cgi, const char* element) const;
     void ShowRemoveConfirmation(InitialParameters& parameters);
     void HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& parameters);
     void AppendFlag(const char* element);

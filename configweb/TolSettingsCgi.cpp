@@ -6,6 +6,7 @@
 #include "AgentConfiguration.h"
 #include "ConfigWebLog.h"
 #include "ConfigWebStyle.h"
+#include "FormElement.h"
 #include "HtmlEscaping.h"
 #include "InitialParameters.h"
 #include "SetTolSettingsCgi.h"
@@ -13,14 +14,6 @@
 namespace {
 
 constexpr const char* kLogSource = "TolSettingsCgi";
-
-// The element's value when the request carries it.
-bool FindValue(const cgicc::Cgicc& cgi, const std::string& name, std::string& value) {
-    cgicc::const_form_iterator element = cgi.getElement(name);
-    if (element == cgi.getElements().end()) return false;
-    value = element->getValue();
-    return true;
-}
 
 }  // namespace
 
@@ -79,16 +72,15 @@ void TolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
 }
 
 bool TolSettingsCgi::CarriesValues(const cgicc::Cgicc& cgi) {
-    std::string ignored;
     for (const Field& field : kFields) {
-        if (FindValue(cgi, field.element, ignored)) return true;
+        if (FormElement::IsPresent(cgi, field.element)) return true;
     }
     return false;
 }
 
 TolSettingsCgi::Values TolSettingsCgi::RequestValues(const cgicc::Cgicc& cgi) {
     Values values;
-    for (std::size_t i = 0; i < kFieldCount; ++i) FindValue(cgi, kFields[i].element, values[i]);
+    for (std::size_t i = 0; i < kFieldCount; ++i) FormElement::Find(cgi, kFields[i].element, values[i]);
     return values;
 }
 
@@ -105,7 +97,7 @@ TolSettingsCgi::Values TolSettingsCgi::StoredValues(const AgentConfiguration& co
 
 bool TolSettingsCgi::IsFlagged(const cgicc::Cgicc& cgi, const Field& field) {
     std::string flag;
-    return FindValue(cgi, field.element + std::string(SetTolSettingsCgi::kWrongSuffix), flag) &&
+    return FormElement::Find(cgi, field.element + std::string(SetTolSettingsCgi::kWrongSuffix), flag) &&
            flag == SetTolSettingsCgi::kWrongValue;
 }
 
