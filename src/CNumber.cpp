@@ -1,6 +1,7 @@
 #include "CNumber.h"
 
 #include <algorithm>
+#include <cstdio>
 
 int32_t CNumber::Atoi(const char* text, size_t length) {
     size_t i = 0;
@@ -92,4 +93,10 @@ CNumber::Scanned CNumber::ScanInteger(const char* text, size_t length, unsigned 
     scanned.consumed = i;
     scanned.matched = true;
     return scanned;
+}
+
+std::string CNumber::DottedQuad(const unsigned char bytes[4]) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+    return text;
 }

@@ -41,6 +41,9 @@ public:
     };
     static Scanned ScanInteger(const char* text, size_t length, unsigned base);
 
+    // inet_ntoa: the four bytes of an IPv4 address, in memory order, as a dotted quad.
+    static std::string DottedQuad(const unsigned char bytes[4]);
+
     // A plain unsigned decimal (digits only, at least one, no sign or blank) that is at
     // most `limit`. Leaves `value` unchanged and returns false otherwise.
     static bool ParseDecimal(const std::string& text, uint64_t limit, uint64_t& value);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CNumber.h"
+
 InterfaceRequest::InterfaceRequest(const std::string& interfaceName)
     : socketFd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
     // The zeroed record keeps the name terminated.
@@ -27,10 +29,7 @@ bool InterfaceRequest::Ask(unsigned long request) {
 std::string InterfaceRequest::AddressText() const {
     sockaddr_in address{};
     std::memcpy(&address, &record.ifr_addr, sizeof address);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&address.sin_addr);
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
-    return text;
+    return CNumber::DottedQuad(reinterpret_cast<const unsigned char*>(&address.sin_addr));
 }
 
 std::string InterfaceRequest::HardwareAddressText() const {

@@ -1,8 +1,8 @@
 #include "RouteTable.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "CNumber.h"
 #include "TextScanner.h"
 
 namespace {
@@ -61,8 +61,8 @@ uint32_t RouteTable::DefaultGateway(const char* text, size_t length) {
 }
 
 std::string RouteTable::AddressText(uint32_t gateway) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", gateway & 0xffu, (gateway >> 8) & 0xffu,
-                  (gateway >> 16) & 0xffu, gateway >> 24);
-    return text;
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(gateway), static_cast<unsigned char>(gateway >> 8),
+        static_cast<unsigned char>(gateway >> 16), static_cast<unsigned char>(gateway >> 24)};
+    return CNumber::DottedQuad(bytes);
 }
