@@ -3,6 +3,7 @@
 #include <cgicc/Cgicc.h>
 #include <cgicc/HTTPRedirectHeader.h>
 
+#include <cstdlib>
 #include <iostream>
 
 #include "AgentConfiguration.h"
@@ -12,6 +13,7 @@
 #include "FormElement.h"
 #include "InitialParameters.h"
 #include "NetDev.h"
+#include "RequestOrigin.h"
 #include "Shell.h"
 #include "UrlEncoding.h"
 
@@ -31,6 +33,14 @@ constexpr const char* kDns1NotSet = "Element dns1 not set";
 constexpr const char* kDns1NotValid = "Element dns server 1 %s not valid";
 constexpr const char* kDns2NotSet = "Element dns2 not set";
 constexpr const char* kDns2NotValid = "Element dns server 2 %s not valid";
+constexpr const char* kCrossSiteRefused =
+    "Cross-site request refused (Sec-Fetch-Site '%.64s', Origin '%.256s', Host '%.256s') -> "
+    "redirect";
+
+const char* HeaderText(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr ? value : "";
+}
 
 bool IsOutlet(const std::string& value) {
     return !value.empty() && value.size() <= kOutletLength && SetTolSettingsCgi::IsNumber(value);
@@ -90,6 +100,13 @@ void SetTolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
     redirectUrl = kFormPage + parameters.GetSessionIdText();
     baseUrl = redirectUrl;
 
+    if (RequestOrigin::IsCrossSite()) {
+        WEB_ERROR(kCrossSiteRefused, HeaderText(RequestOrigin::kFetchSiteVariable),
+                  HeaderText(RequestOrigin::kOriginVariable),
+                  HeaderText(RequestOrigin::kHostVariable));
+        WriteRedirect();
+        return;
+    }
     if (FormElement::IsPresent(cgi, ConfigWebStyle::kRemoveName)) {
         ShowRemoveConfirmation(parameters);
         return;

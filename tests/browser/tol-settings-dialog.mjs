@@ -1,7 +1,8 @@
 // The TOL Settings dialog as a technician uses it, in headless Chromium: reject, correct,
-// store, and remove the settings (declined once, then confirmed). Runs inside the private
-// device root next to the web server; a screenshot of each step goes to the screenshot
-// folder. Usage: node tol-settings-dialog.mjs SITE_URL DRIVER_URL SCREENSHOT_DIR PROFILE_DIR
+// store, and remove the settings (declined once, then confirmed); a removal posted by a
+// page of another site changes nothing. Runs inside the private device root next to the web
+// server; a screenshot of each step goes to the screenshot folder.
+// Usage: node tol-settings-dialog.mjs SITE_URL DRIVER_URL SCREENSHOT_DIR PROFILE_DIR
 import assert from 'node:assert/strict';
 import { readFileSync, writeFileSync } from 'node:fs';
 
@@ -111,6 +112,20 @@ async function openThePage() {
     return sessionId;
 }
 
+// A page of another site (here a data: document) that would remove the settings through the
+// technician's browser: the device answers with its page and keeps the settings.
+async function refuseRemovalFromAnotherSite(sessionId, stored) {
+    const form = `<form method="post" action="${siteUrl}/zelconf/settolsettings.cgi">` +
+        `<input name="sessionid" value="${sessionId}">` +
+        '<input type="submit" name="removeyes" value="Yes"></form>';
+    await driver.open(`data:text/html,${encodeURIComponent(form)}`);
+    await press('removeyes');
+    await expectSettingsPage(sessionId);
+    assert.deepEqual(await shownValues(), stored);
+    assert.deepEqual(storedSettings(), stored);
+    await screenshot('removal-from-another-site-refused');
+}
+
 async function run() {
     const sessionId = await openThePage();
 
@@ -137,6 +152,8 @@ async function run() {
     assert.deepEqual(storedSettings(), stored);
     assert.match(readFileSync(CHANGE_LIST, 'latin1'), new RegExp(`^${sessionId};1$`, 'm'));
     await screenshot('settings-stored');
+
+    await refuseRemovalFromAnotherSite(sessionId, stored);
 
     await press('remove');
     assert.equal(await (await driver.find('#changebuttons b')).text(),
