@@ -289,8 +289,7 @@ bool WpaConf::Require(const char* key, std::string& value) const {
     return true;
 }
 
-bool WpaConf::AddValue(const char* prefix, const char* key, const std::string& value,
-                       bool quoted) {
+bool WpaConf::AddValue(const char* prefix, const char* key, const std::string& value, bool quoted) {
     if (!IsWritable(value, quoted)) {
         WEB_ERROR(kRefusedSetting, key, targetPath.c_str());
         return false;

@@ -29,7 +29,8 @@ public:
     static constexpr const char* kCantWriteWpa =
         "can't write the wpa_supplicant configuration %s (reason in /tmp/log/configweb.log)";
 
-    static constexpr const char* kManual = R"(zelconfig - read and change the device's attribute store and agent configuration
+    static constexpr const char* kManual =
+        R"(zelconfig - read and change the device's attribute store and agent configuration
 
 USAGE
   zelconfig get KEY...          print the value of each attribute, one line each

@@ -14,6 +14,5 @@ int main(int argc, char** argv) {
     ZelConfigTool tool(std::cout, std::cerr);
     const int status = tool.Run(arguments);
     std::cout.flush();
-    return std::cout.fail() && status == ZelConfigTool::kSuccess ? ZelConfigTool::kFailure
-                                                                 : status;
+    return std::cout.fail() && status == ZelConfigTool::kSuccess ? ZelConfigTool::kFailure : status;
 }

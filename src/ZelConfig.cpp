@@ -29,7 +29,8 @@ constexpr OwnAttribute kOwnAttributes[] = {
     {ZelConfig::kStartupKey, "0"},
     {attributekey::kStateOwner, ""},
     {attributekey::kStateUuid, ZelConfig::kFreeUuid},
-    {"zel.version", "01.08.06"},      {"zel.svn.version", "159224"},
+    {"zel.version", "01.08.06"},
+    {"zel.svn.version", "159224"},
     {"net.current.networktype", "0"},
 };
 

@@ -190,8 +190,8 @@ public:
     // kept there (none kept: the address is empty), switches forwarding off and empties
     // it. The commands' exit codes are not examined; a second lock adds the rules again.
     // An address that is neither empty nor a dotted quad (the attribute may come from the
-    // agent configuration file) never reaches the shell: the refusal is logged (103) and
-    // no command runs.
+    // agent configuration file) never reaches the shell: the refusal is logged (103), no
+    // command runs, and the attribute is emptied all the same.
     void LockToHost(const std::string& host);
     void UnlockHost();
     // The address whose 32-bit number (first octet most significant) is the decimal text

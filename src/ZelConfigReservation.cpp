@@ -31,14 +31,14 @@ struct Color {
 };
 
 constexpr Color kColors[] = {
-    {"white", "#ede3d3"},  {"red", "#be1110"},   {"yellow", "#ffff43"}, {"violet", "#8a4280"},
-    {"green", "#4e8541"},  {"brown", "#754836"}, {"blue", "#163279"},   {"grey", "#acaea6"},
+    {"white", "#ede3d3"}, {"red", "#be1110"},   {"yellow", "#ffff43"}, {"violet", "#8a4280"},
+    {"green", "#4e8541"}, {"brown", "#754836"}, {"blue", "#163279"},   {"grey", "#acaea6"},
 };
 
-// Seeds the generator of every reservation together with the time.
+// Part of every seed, so that reservations within one second draw different handles.
 uint64_t reservationCount = 0;
 
-// One to three digits without a leading zero, at most 255.
+// A leading zero is refused: tools that read it as octal would lock another host.
 bool IsOctet(const std::string& text) {
     uint64_t value = 0;
     return text.size() <= 3 && (text.size() == 1 || text[0] != '0') &&
@@ -55,7 +55,7 @@ bool IsDottedQuad(const std::string& address) {
     return true;
 }
 
-// The exit codes of the packet filter commands are not examined.
+// A rule that is not there to delete must not keep the others from running.
 void RunCommands(const std::vector<std::string>& commands) {
     for (const std::string& command : commands) {
         const int status = std::system(command.c_str());
@@ -64,8 +64,8 @@ void RunCommands(const std::vector<std::string>& commands) {
 }
 
 void CreateMarker(const char* path) {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          0644);
+    const int fd =
+        ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd >= 0) ::close(fd);
 }
 
@@ -83,7 +83,7 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-// Two draws of the 31-bit generator, the first one high: 0 to 2^62 - 1.
+// 64-bit arithmetic: the device's long has only 32 bits.
 std::string DrawHandle() {
     const long long high = ::random();
     const long long low = ::random();
