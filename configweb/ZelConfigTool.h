@@ -100,7 +100,8 @@ FILES
   /config/agent.configuration   the agent configuration: read by every command but
                                 color-code, color-name and --help; written by set, and
                                 with the factory content when it and its backup
-                                agent.configuration.old are missing (.new, .lock: saving)
+                                agent.configuration.old are missing (.new and .lock
+                                while saving)
   /sys/orva_neo/, /etc/VERSION, /app/VERSION, /livepatch/lp.info, /config/wlan.mac,
   /tmp/sf2static, /tmp/sf2status, /tmp/wolkvin, /tmp/moststate, /proc/meminfo,
   /proc/net/route, /sys/kernel/debug/usb/devices
