@@ -57,6 +57,13 @@ constexpr const char* kWlanQuality = "network.current.wlan.quality";
 constexpr const char* kOrvaCConnected = "diag.connected.orva_c";
 constexpr const char* kOrvaDConnected = "diag.connected.orva_d";
 
+// Reservation of the device by a client host.
+constexpr const char* kStateCurrent = "zel.state.current";
+constexpr const char* kStateHandle = "zel.state.handle";
+constexpr const char* kStateOwner = "zel.state.owner";
+constexpr const char* kStateUuid = "zel.state.uuid";
+constexpr const char* kStateHostLock = "zel.state.hostlock";
+
 // On demand.
 constexpr const char* kFreeRam = "system.info.free_ram";
 constexpr const char* kSizeRam = "system.info.size_ram";

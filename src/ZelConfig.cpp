@@ -25,9 +25,12 @@ struct OwnAttribute {
 };
 
 constexpr OwnAttribute kOwnAttributes[] = {
-    {"zel.state.current", "4"},       {ZelConfig::kStartupKey, "0"},
-    {"zel.state.owner", ""},          {"zel.state.uuid", "00000000-0000-0000-0000-000000000000"},
-    {"zel.version", "01.08.06"},      {"zel.svn.version", "159224"},
+    {attributekey::kStateCurrent, ZelConfig::kStateFree},
+    {ZelConfig::kStartupKey, "0"},
+    {attributekey::kStateOwner, ""},
+    {attributekey::kStateUuid, ZelConfig::kFreeUuid},
+    {"zel.version", "01.08.06"},
+    {"zel.svn.version", "159224"},
     {"net.current.networktype", "0"},
 };
 
@@ -161,6 +164,13 @@ bool ZelConfig::GetAttribute(const std::string& key, std::string& output) const 
             output = attribute.value;
             return true;
     }
+}
+
+std::vector<std::string> ZelConfig::Keys() const {
+    std::vector<std::string> keys;
+    keys.reserve(attributes.size());
+    for (const auto& entry : attributes) keys.push_back(entry.first);
+    return keys;
 }
 
 bool ZelConfig::SetProperty(const std::string& key, const std::string& value) {

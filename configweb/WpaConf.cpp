@@ -1,0 +1,301 @@
+#include "WpaConf.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "AgentConfiguration.h"
+#include "AtomicFile.h"
+#include "CNumber.h"
+#include "ConfigWebLog.h"
+
+namespace {
+
+constexpr const char* kLogSource = "WpaConf";
+
+constexpr const char* kProtoRsn = "RSN";
+constexpr const char* kProtoWpa = "WPA";
+constexpr const char* kBand5GHz = "0";
+constexpr const char* kBand24GHz = "1";
+constexpr const char* kRoamingOn = "1";
+constexpr const char* kDefaultRoamingThreshold = "15";
+constexpr const char* kAes = "AES";
+constexpr const char* kTkip = "TKIP";
+constexpr const char* kPeap = "EAP-PEAP";
+constexpr const char* kTls = "EAP-TLS";
+
+constexpr const char* kFrequencies24GHz =
+    "2412 2417 2422 2427 2432 2437 2442 2447 2452 2457 2462 2467 2472 2484";
+constexpr const char* kFrequencies5GHz =
+    "5180 5200 5220 5240 5260 5280 5300 5320 5500 5520 5540 5560 5580 5600 5620 5640 5660 5680 "
+    "5700 5745 5765 5785 5805 5825";
+
+constexpr const char* kNetworkOpen = "network={";
+constexpr const char* kNetworkClose = "}";
+constexpr const char* kBgscanLine = "  bgscan=\"learn:10:-70:30:/config/bgscan.dat\"";
+
+bool IsLineSafe(unsigned char byte) { return byte >= 0x20 && byte != 0x7f && byte != '"'; }
+
+bool IsAbsent(const char* key, const std::string& value) {
+    return value == key + std::string(AgentConfiguration::kNotFound);
+}
+
+bool WriteAll(int fd, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+WpaConf::WpaConf() = default;
+
+WpaConf::~WpaConf() { Discard(); }
+
+bool WpaConf::IsWritable(const std::string& value, bool quoted) {
+    for (char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Outside quotes wpa_supplicant takes "#" for the start of a comment.
+        if (!IsLineSafe(byte) || (!quoted && byte == '#')) return false;
+    }
+    return true;
+}
+
+int WpaConf::CreateWpaConf(const std::string& path) {
+    WEB_DEBUG("%s", kCreateMessage);
+    if (!OpenTemporary(path)) {
+        WEB_ERROR(kCantOpen, path.c_str());
+        return -1;
+    }
+    int result;
+    {
+        AgentConfiguration agentConfiguration;
+        configuration = &agentConfiguration;
+        result = WriteNetwork();
+        configuration = nullptr;
+    }
+    return Finish(path, result);
+}
+
+// A stale temporary file is removed first and the new one created exclusively, so that a
+// link planted under that name is never written through.
+bool WpaConf::OpenTemporary(const std::string& path) {
+    Discard();
+    text.clear();
+    targetPath = path;
+    tempPath = path + kTempSuffix;
+    ::unlink(tempPath.c_str());
+    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return fd >= 0;
+}
+
+int WpaConf::Finish(const std::string& path, int result) {
+    if (result == 0 && Complete(path)) return 0;
+    if (result == 0) WEB_ERROR(kCantWrite, path.c_str(), std::strerror(errno));
+    Discard();
+    return -1;
+}
+
+bool WpaConf::Complete(const std::string& path) {
+    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    fd = -1;
+    if (!ok || ::rename(tempPath.c_str(), path.c_str()) != 0) return false;
+    tempPath.clear();
+    AtomicFile::SyncFolderOf(path);
+    return true;
+}
+
+void WpaConf::Discard() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    if (!tempPath.empty()) ::unlink(tempPath.c_str());
+    tempPath.clear();
+}
+
+int WpaConf::WriteNetwork() {
+    std::string level;
+    if (!Require(kSecurityLevelKey, level)) return -1;
+    switch (CNumber::Atoi(level)) {
+        case kLevelOpen:
+            return WriteOpenBlock();
+        case kLevelPskRsn:
+            return WritePskBlock(kProtoRsn);
+        case kLevelPskWpa:
+            return WritePskBlock(kProtoWpa);
+        case kLevelAccessPoint:
+            return WriteAccessPointBlock();
+        case kLevelEapRsn:
+            return WriteEapBlock(kProtoRsn);
+        default:
+            return WriteEapBlock(kProtoWpa);
+    }
+}
+
+int WpaConf::WriteOpenBlock() {
+    if (WriteGlobalLines() != 0 || WriteNetworkHead() != 0) return -1;
+    AddLine("  key_mgmt=NONE");
+    AddLine(kNetworkClose);
+    return 0;
+}
+
+int WpaConf::WritePskBlock(const char* proto) {
+    std::string psk;
+    if (WriteSecuredHead() != 0 || !Require(kPskKey, psk)) return -1;
+    AddLine(std::string("  proto=") + proto);
+    AddLine("  key_mgmt=WPA-PSK WPA-PSK-SHA256");
+    if (!AddValue("  psk=", kPskKey, psk, true)) return -1;
+    AddLine(kNetworkClose);
+    return 0;
+}
+
+int WpaConf::WriteEapBlock(const char* proto) {
+    const Ciphers ciphers = ChooseCiphers();
+    const std::string method = configuration->Get(kAuthenticationKey);
+    if (method == kPeap) return WritePeapBlock(proto, ciphers);
+    if (method == kTls) return WriteTlsBlock(proto, ciphers);
+    return 0;
+}
+
+int WpaConf::WritePeapBlock(const char* proto, const Ciphers& ciphers) {
+    std::string user;
+    std::string password;
+    if (WriteSecuredHead() != 0 || !Require(kUserKey, user) || !Require(kPasswordKey, password)) {
+        return -1;
+    }
+    WriteEapHead(proto, ciphers);
+    AddLine("  eap=PEAP");
+    if (!AddValue("  identity=", kUserKey, user, true) ||
+        !AddValue("  password=", kPasswordKey, password, true)) {
+        return -1;
+    }
+    AddLine("  phase1=\"peapver=0\"");
+    AddLine("  phase2=\"auth=MSCHAPV2\"");
+    AddLine(kNetworkClose);
+    return 0;
+}
+
+int WpaConf::WriteTlsBlock(const char* proto, const Ciphers& ciphers) {
+    std::string user;
+    if (WriteSecuredHead() != 0 || !Require(kUserKey, user)) return -1;
+    WriteEapHead(proto, ciphers);
+    AddLine("  eap=TLS");
+    if (!AddValue("  identity=", kUserKey, user, true)) return -1;
+    AddLine("  ca_cert=\"/config/cacert\"");
+    AddLine("  client_cert=\"/config/client_cert\"");
+    AddLine("  private_key=\"/config/private_key\"");
+    AddLine(kNetworkClose);
+    return 0;
+}
+
+int WpaConf::WriteAccessPointBlock() {
+    std::string psk;
+    std::string ssid;
+    std::string channel;
+    if (!Require(kApPskKey, psk) || !Require(kApSsidKey, ssid) ||
+        !Require(kApChannelKey, channel)) {
+        return -1;
+    }
+    AddLine(kNetworkOpen);
+    if (!AddValue("  channel=", kApChannelKey, channel, false)) return -1;
+    AddLine("  mode=3");
+    if (!AddValue("  ssid=", kApSsidKey, ssid, true)) return -1;
+    AddLine("  proto=RSN");
+    AddLine("  key_mgmt=WPA-PSK");
+    if (!AddValue("  psk=", kApPskKey, psk, true)) return -1;
+    AddLine(kNetworkClose);
+    return 0;
+}
+
+int WpaConf::WriteSecuredHead() {
+    if (WriteGlobalLines() != 0) return -1;
+    WriteRoamingLines();
+    if (WriteNetworkHead() != 0) return -1;
+    WriteProtectionLines();
+    return 0;
+}
+
+int WpaConf::WriteGlobalLines() {
+    std::string country;
+    if (!Require(kCountryKey, country)) return -1;
+    AddLine("ap_scan=1");
+    return AddValue("country=", kCountryKey, country, false) ? 0 : -1;
+}
+
+void WpaConf::WriteRoamingLines() {
+    AddLine("okc=1");
+    AddLine("fast_reauth=1");
+}
+
+int WpaConf::WriteNetworkHead() {
+    std::string ssid;
+    if (!Require(kSsidKey, ssid)) return -1;
+    const std::string band = configuration->Get(kBandKey);
+    if (band != kBand5GHz && band != kBand24GHz) {
+        WEB_ERROR(kInvalidBand, band.c_str(), targetPath.c_str());
+        return -1;
+    }
+    const std::string roaming = configuration->Get(kRoamingKey);
+    WEB_DEBUG(kRoamingMessage, roaming.c_str());
+    std::string threshold = configuration->Get(kRoamingThresholdKey);
+    if (IsAbsent(kRoamingThresholdKey, threshold)) threshold = kDefaultRoamingThreshold;
+    const std::string frequencies = band == kBand5GHz ? kFrequencies5GHz : kFrequencies24GHz;
+    AddLine(kNetworkOpen);
+    AddLine("  scan_ssid=1");
+    if (!AddValue("  ssid=", kSsidKey, ssid, true)) return -1;
+    AddLine("  scan_freq=" + frequencies);
+    AddLine("  freq_list=" + frequencies);
+    if (roaming != kRoamingOn) return 0;
+    if (!AddValue("  roaming_threshold=", kRoamingThresholdKey, threshold, false)) return -1;
+    AddLine(kBgscanLine);
+    return 0;
+}
+
+void WpaConf::WriteProtectionLines() {
+    AddLine("  peerkey=1");
+    AddLine("  ieee80211w=1");
+}
+
+void WpaConf::WriteEapHead(const char* proto, const Ciphers& ciphers) {
+    AddLine(std::string("  proto=") + proto);
+    AddLine("  key_mgmt=WPA-EAP WPA-EAP-SHA256");
+    AddLine(std::string("  pairwise=") + ciphers.pairwise);
+    AddLine(std::string("  group=") + ciphers.group);
+}
+
+WpaConf::Ciphers WpaConf::ChooseCiphers() const {
+    const std::string type = configuration->Get(kEncryptionKey);
+    if (type == kAes) return {"CCMP TKIP", "CCMP TKIP"};
+    if (type == kTkip) return {"TKIP CCMP", "TKIP CCMP"};
+    return {"CCMP", "CCMP TKIP"};
+}
+
+bool WpaConf::Require(const char* key, std::string& value) const {
+    std::string found = configuration->Get(key);
+    if (IsAbsent(key, found)) {
+        WEB_ERROR(kMissingSetting, key, targetPath.c_str());
+        return false;
+    }
+    value = std::move(found);
+    return true;
+}
+
+bool WpaConf::AddValue(const char* prefix, const char* key, const std::string& value, bool quoted) {
+    if (!IsWritable(value, quoted)) {
+        WEB_ERROR(kRefusedSetting, key, targetPath.c_str());
+        return false;
+    }
+    AddLine(quoted ? prefix + ('"' + value + '"') : prefix + value);
+    return true;
+}
+
+void WpaConf::AddLine(const std::string& line) { text.append(line).append(1, '\n'); }
