@@ -22,7 +22,8 @@ char* PropertyScanner::Next() {
         const size_t available = std::min(filled - position, pieceLength - length);
         const char* start = block + position;
         const char* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
-        const size_t taken = lineFeed != nullptr ? static_cast<size_t>(lineFeed - start) : available;
+        const size_t taken =
+            lineFeed != nullptr ? static_cast<size_t>(lineFeed - start) : available;
         std::memcpy(buffer + length, start, taken);
         length += taken;
         position += taken;

@@ -73,13 +73,17 @@ std::vector<PropertyView> ReadSortedProperties(const std::string& path, std::str
                                 std::string_view(at + keyLength, valueLength));
         at += keyLength + valueLength;
     }
-    std::stable_sort(properties.begin(), properties.end(),
-                     [](const PropertyView& a, const PropertyView& b) { return a.first < b.first; });
+    // The file is normally one that a save wrote, in key order already.
+    const auto byKey = [](const PropertyView& a, const PropertyView& b) {
+        return a.first < b.first;
+    };
+    if (!std::is_sorted(properties.begin(), properties.end(), byKey)) {
+        std::stable_sort(properties.begin(), properties.end(), byKey);
+    }
     // Of equal keys the last one read stays: the stable sort kept them in file order.
-    auto last = std::unique(properties.rbegin(), properties.rend(),
-                            [](const PropertyView& a, const PropertyView& b) {
-                                return a.first == b.first;
-                            });
+    auto last = std::unique(
+        properties.rbegin(), properties.rend(),
+        [](const PropertyView& a, const PropertyView& b) { return a.first == b.first; });
     properties.erase(properties.begin(), last.base());
     return properties;
 }
@@ -268,8 +272,10 @@ std::string ZelConfig::SaveContent() const {
     std::string content;
     content.reserve(text.size() + 2 * file.size() + 1024);
     auto fromFile = file.begin();
+    auto own = setProperties.begin();  // also in key order
     for (const auto& [key, attribute] : attributes) {
-        const bool set = setProperties.count(key) != 0;
+        while (own != setProperties.end() && *own < key) ++own;
+        const bool set = own != setProperties.end() && *own == key;
         if (attribute.kind != AgentProperty && !set) continue;
         for (; fromFile != file.end() && fromFile->first < key; ++fromFile) {
             AppendLine(content, fromFile->first, fromFile->second);
