@@ -37,8 +37,10 @@ char* PropertyScanner::Next() {
 
 bool PropertyScanner::Refill() {
     if (position < filled) return true;
-    const size_t allowed = std::min(kBlockLength, kReadLimit - consumed);
+    const size_t allowed = ended ? 0 : std::min(kBlockLength, kReadLimit - consumed);
     filled = allowed == 0 ? 0 : std::fread(block, 1, allowed, file);
+    // Asking again after a short read would cost a system call that can only find the end.
+    ended = filled < allowed;
     position = 0;
     consumed += filled;
     return filled > 0;

@@ -38,6 +38,7 @@ private:
     size_t consumed = 0;
     size_t position = 0;  // next unread byte of `block`
     size_t filled = 0;    // bytes of `block` that hold file text
+    bool ended = false;   // a read came back short: the end of the file or an error
     bool atStart = true;
     char buffer[kPieceLength + 1];
     char block[kBlockLength];
