@@ -244,8 +244,13 @@ bool ZelConfig::LoadAgentConfiguration() {
 
 bool ZelConfig::LoadFile(FILE* file) {
     bool ok = true;
+    // The texts are reused from line to line: the store copies them anyway.
+    std::string keyText;
+    std::string valueText;
     ForEachProperty(file, [&](const char* key, const char* value) {
-        ok = SetAttribute(key, value, AgentProperty) && ok;
+        keyText.assign(key);
+        valueText.assign(value);
+        ok = SetAttribute(keyText, valueText, AgentProperty) && ok;
         return true;
     });
     return ok;
