@@ -1,6 +1,7 @@
 #include "ChangeListFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -57,10 +58,15 @@ bool ChangeListFile::Read(const std::string& path, Changes& changes, const LineO
 std::string ChangeListFile::Format(const Changes& changes) {
     std::string text;
     text.reserve(changes.size() * 16);
-    char line[32];
+    // Written directly rather than through printf: a list may hold many thousands of lines.
+    constexpr size_t kNumberRoom = 11;  // "-2147483648"
+    char line[2 * kNumberRoom + 2];
     for (const auto& [id, flag] : changes) {
-        int n = std::snprintf(line, sizeof line, "%d;%d\n", id, flag);
-        text.append(line, static_cast<size_t>(n));
+        char* end = std::to_chars(line, line + kNumberRoom, id).ptr;
+        *end++ = ';';
+        end = std::to_chars(end, end + kNumberRoom, flag).ptr;
+        *end++ = '\n';
+        text.append(line, static_cast<size_t>(end - line));
     }
     return text;
 }

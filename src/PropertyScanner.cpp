@@ -1,6 +1,7 @@
 #include "PropertyScanner.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "CNumber.h"
 
@@ -12,22 +13,21 @@ PropertyScanner::~PropertyScanner() = default;
 char* PropertyScanner::Next() {
     if (atStart) {
         atStart = false;
-        int c = Read();
-        if (c == '\n') {
-            SkipSpace();
-        } else {
-            Unread(c);
-        }
+        if (Refill() && block[position] == '\n') SkipSpace();
     }
     size_t length = 0;
-    while (length < pieceLength) {
-        int c = Read();
-        if (c == EOF) break;
-        if (c == '\n') {
-            Unread(c);
-            break;
-        }
-        buffer[length++] = static_cast<char>(c);
+    // Whole runs up to the line feed are copied at once: the scan is the cost of every
+    // start-up and every save, which read the configuration file several times a request.
+    while (length < pieceLength && Refill()) {
+        const size_t available = std::min(filled - position, pieceLength - length);
+        const char* start = block + position;
+        const char* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
+        const size_t taken =
+            lineFeed != nullptr ? static_cast<size_t>(lineFeed - start) : available;
+        std::memcpy(buffer + length, start, taken);
+        length += taken;
+        position += taken;
+        if (lineFeed != nullptr) break;
     }
     if (length == 0) return nullptr;
     buffer[length] = '\0';
@@ -35,20 +35,17 @@ char* PropertyScanner::Next() {
     return buffer;
 }
 
-int PropertyScanner::Read() {
-    if (pending != EOF) {
-        int c = pending;
-        pending = EOF;
-        return c;
-    }
-    if (consumed >= kReadLimit) return EOF;
-    ++consumed;
-    return getc_unlocked(file);
+bool PropertyScanner::Refill() {
+    if (position < filled) return true;
+    const size_t allowed = ended ? 0 : std::min(kBlockLength, kReadLimit - consumed);
+    filled = allowed == 0 ? 0 : std::fread(block, 1, allowed, file);
+    // Asking again after a short read would cost a system call that can only find the end.
+    ended = filled < allowed;
+    position = 0;
+    consumed += filled;
+    return filled > 0;
 }
 
 void PropertyScanner::SkipSpace() {
-    int c;
-    while ((c = Read()) != EOF && CNumber::IsSpace(static_cast<unsigned char>(c))) {
-    }
-    Unread(c);
+    while (Refill() && CNumber::IsSpace(static_cast<unsigned char>(block[position]))) ++position;
 }

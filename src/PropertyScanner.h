@@ -27,16 +27,21 @@ public:
     char* Next();
 
 private:
-    int Read();
-    void Unread(int c) { pending = c; }
+    static constexpr size_t kBlockLength = 16384;
+
+    // Makes unread bytes available in `block`; false at the end of the file or the limit.
+    bool Refill();
     void SkipSpace();
 
     FILE* file;
     size_t pieceLength;
     size_t consumed = 0;
-    int pending = EOF;
+    size_t position = 0;  // next unread byte of `block`
+    size_t filled = 0;    // bytes of `block` that hold file text
+    bool ended = false;   // a read came back short: the end of the file or an error
     bool atStart = true;
     char buffer[kPieceLength + 1];
+    char block[kBlockLength];
 };
 
 #endif

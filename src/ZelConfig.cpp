@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "AttributeKeys.h"
@@ -36,8 +40,6 @@ constexpr OwnAttribute kOwnAttributes[] = {
 
 constexpr size_t kFirstLineLength = 8190;
 
-using PropertyMap = std::map<std::string, std::string>;
-
 // Calls `handle(key, value)` for each property line of the file until it returns false.
 template <typename Handler>
 void ForEachProperty(FILE* file, Handler handle) {
@@ -49,16 +51,48 @@ void ForEachProperty(FILE* file, Handler handle) {
     }
 }
 
-// Every property of a key=value file, the last occurrence of a key winning.
-PropertyMap ReadProperties(const std::string& path) {
-    PropertyMap properties;
+using PropertyView = std::pair<std::string_view, std::string_view>;
+
+// Every property of a key=value file as views into `text`, which receives the keys and
+// values, in key order, the last occurrence of a key winning. One text and one list
+// instead of a node and two strings per property: a save reads the file each time.
+std::vector<PropertyView> ReadSortedProperties(const std::string& path, std::string& text) {
+    std::vector<std::pair<size_t, size_t>> lengths;
     InputFile file(path);
-    if (!file.IsOpen()) return properties;
-    ForEachProperty(file.Get(), [&](const char* key, const char* value) {
-        properties[key] = value;
-        return true;
-    });
+    if (file.IsOpen()) {
+        ForEachProperty(file.Get(), [&](const char* key, const char* value) {
+            const size_t keyLength = std::strlen(key);
+            const size_t valueLength = std::strlen(value);
+            text.append(key, keyLength).append(value, valueLength);
+            lengths.emplace_back(keyLength, valueLength);
+            return true;
+        });
+    }
+    std::vector<PropertyView> properties;
+    properties.reserve(lengths.size());
+    const char* at = text.data();
+    for (const auto& [keyLength, valueLength] : lengths) {
+        properties.emplace_back(std::string_view(at, keyLength),
+                                std::string_view(at + keyLength, valueLength));
+        at += keyLength + valueLength;
+    }
+    // The file is normally one that a save wrote, in key order already.
+    const auto byKey = [](const PropertyView& a, const PropertyView& b) {
+        return a.first < b.first;
+    };
+    if (!std::is_sorted(properties.begin(), properties.end(), byKey)) {
+        std::stable_sort(properties.begin(), properties.end(), byKey);
+    }
+    // Of equal keys the last one read stays: the stable sort kept them in file order.
+    auto last = std::unique(
+        properties.rbegin(), properties.rend(),
+        [](const PropertyView& a, const PropertyView& b) { return a.first == b.first; });
+    properties.erase(properties.begin(), last.base());
     return properties;
+}
+
+void AppendLine(std::string& content, std::string_view key, std::string_view value) {
+    content.append(key).append(1, '=').append(value).append(1, '\n');
 }
 
 char* SkipSpace(char* text) {
@@ -220,8 +254,13 @@ bool ZelConfig::LoadAgentConfiguration() {
 
 bool ZelConfig::LoadFile(FILE* file) {
     bool ok = true;
+    // The texts are reused from line to line: the store copies them anyway.
+    std::string keyText;
+    std::string valueText;
     ForEachProperty(file, [&](const char* key, const char* value) {
-        ok = SetAttribute(key, value, AgentProperty) && ok;
+        keyText.assign(key);
+        valueText.assign(value);
+        ok = SetAttribute(keyText, valueText, AgentProperty) && ok;
         return true;
     });
     return ok;
@@ -240,15 +279,28 @@ bool ZelConfig::SaveAgentConfiguration() {
 
 // Starts from the live file as another process may have left it, so that its changes are
 // not lost.
+// The file's properties and the store's are both in key order, so one merging walk writes
+// the union: a property this process set takes the store's value, any other the file's.
 std::string ZelConfig::SaveContent() const {
-    PropertyMap properties = ReadProperties(kAgentConfigurationPath);
-    for (const std::string& key : setProperties) properties[key] = attributes.at(key).value;
-    for (const auto& [key, attribute] : attributes) {
-        if (attribute.kind == AgentProperty) properties.try_emplace(key, attribute.value);
-    }
+    std::string text;
+    const std::vector<PropertyView> file = ReadSortedProperties(kAgentConfigurationPath, text);
     std::string content;
-    for (const auto& [key, value] : properties) {
-        content.append(key).append(1, '=').append(value).append(1, '\n');
+    content.reserve(text.size() + 2 * file.size() + 1024);
+    auto fromFile = file.begin();
+    auto own = setProperties.begin();  // also in key order
+    for (const auto& [key, attribute] : attributes) {
+        while (own != setProperties.end() && *own < key) ++own;
+        const bool set = own != setProperties.end() && *own == key;
+        if (attribute.kind != AgentProperty && !set) continue;
+        for (; fromFile != file.end() && fromFile->first < key; ++fromFile) {
+            AppendLine(content, fromFile->first, fromFile->second);
+        }
+        const bool inFile = fromFile != file.end() && fromFile->first == key;
+        AppendLine(content, key, inFile && !set ? fromFile->second : attribute.value);
+        if (inFile) ++fromFile;
+    }
+    for (; fromFile != file.end(); ++fromFile) {
+        AppendLine(content, fromFile->first, fromFile->second);
     }
     return content;
 }

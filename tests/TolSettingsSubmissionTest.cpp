@@ -19,6 +19,7 @@
 #include "CgiProcess.h"
 #include "FileText.h"
 #include "LogFile.h"
+#include "ProgramLauncher.h"
 
 namespace {
 
@@ -305,7 +306,8 @@ TEST(TolSettingsSubmissionTest, InKaldNeoModeEachStoredSubmissionSignalsThePipe)
 namespace {
 
 // Runs `program` with `args` and waits for it; its exit status, or -1.
-int RunProgram(const std::vector<std::string>& argv) {
+int RunProgram(const std::vector<std::string>& command) {
+    const std::vector<std::string> argv = ProgramLauncher::Argv(command);
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);

@@ -2,6 +2,7 @@
 #define LOGGER_LOGCLIENT_H
 
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "LogHandlerClient.h"
@@ -26,6 +27,9 @@ protected:
 
 private:
     std::unique_ptr<LogLayout> layout_;
+    // Reused for every event, in its initial state each time.
+    std::ostringstream text_;
+    const std::ios_base::fmtflags initialFlags_ = text_.flags();
 };
 
 #endif

@@ -1,7 +1,5 @@
 #include "LogClient.h"
 
-#include <sstream>
-
 LogClient::LogClient() : layout_(new LogLayout) {}
 
 LogClient::~LogClient() = default;
@@ -16,9 +14,15 @@ void LogClient::SetLayout(LogLayout* layout) {
 void LogClient::HandleEvent(const LogEvent& event) {
     // A failing log line (out of memory) is dropped rather than ending the program.
     try {
-        std::ostringstream text;
-        layout_->Format(text, event);
-        Write(text.str());
+        // A stream per event would build its locale each time: a cost as large as the rest
+        // of the event's formatting.
+        text_.str(std::string());
+        text_.clear();
+        text_.flags(initialFlags_);
+        text_.fill(' ');
+        text_.width(0);
+        layout_->Format(text_, event);
+        Write(text_.str());
     } catch (...) {
     }
 }

@@ -15,17 +15,37 @@
 
 namespace {
 
+// Converted once per second: a request logs dozens of lines, and one per session of the
+// change list, so the calendar conversion would otherwise be the largest part of a line.
+const char* DateTime(time_t seconds) {
+    thread_local bool converted = false;
+    thread_local time_t convertedSeconds = 0;
+    thread_local char dateTime[32] = "";
+    if (!converted || seconds != convertedSeconds) {
+        struct tm local {};
+        ::localtime_r(&seconds, &local);
+        dateTime[0] = '\0';
+        std::strftime(dateTime, sizeof dateTime, "%Y-%m-%d %H:%M:%S", &local);
+        converted = true;
+        convertedSeconds = seconds;
+    }
+    return dateTime;
+}
+
 std::string CurrentDateTimeUsec() {
     struct timeval now {};
     ::gettimeofday(&now, nullptr);
-    const time_t seconds = now.tv_sec;
-    struct tm local {};
-    ::localtime_r(&seconds, &local);
-    char dateTime[32] = "";
-    std::strftime(dateTime, sizeof dateTime, "%Y-%m-%d %H:%M:%S", &local);
-    char usec[16] = "";
-    std::snprintf(usec, sizeof usec, ".%06d", static_cast<int>(now.tv_usec));
-    return std::string(dateTime) + usec;
+    std::string text = DateTime(now.tv_sec);
+    char usec[16] = ".000000";
+    if (now.tv_usec >= 0 && now.tv_usec <= 999999) {
+        long rest = now.tv_usec;
+        for (int digit = 6; digit >= 1; --digit, rest /= 10) {
+            usec[digit] = static_cast<char>('0' + rest % 10);
+        }
+    } else {
+        std::snprintf(usec, sizeof usec, ".%06d", static_cast<int>(now.tv_usec));
+    }
+    return text.append(usec);
 }
 
 int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
@@ -33,12 +53,17 @@ int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
 // The message in full, however long. Should formatting fail (a bad conversion), the format
 // itself is logged so that the statement is not lost.
 std::string FormatMessage(const char* format, va_list args) {
+    // Most messages fit here, and are then formatted once instead of measured first.
+    char shortText[512];
     va_list measuring;
     va_copy(measuring, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    const int length = std::vsnprintf(shortText, sizeof shortText, format, measuring);
     va_end(measuring);
     if (length < 0) {
         return format;
+    }
+    if (static_cast<size_t>(length) < sizeof shortText) {
+        return std::string(shortText, static_cast<size_t>(length));
     }
     std::string text(static_cast<size_t>(length) + 1, '\0');
     if (std::vsnprintf(&text[0], text.size(), format, args) != length) {

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "ProgramLauncher.h"
+
 CgiProcess::CgiProcess(std::string program) : program_(std::move(program)) {
     env_["GATEWAY_INTERFACE"] = "CGI/1.1";
     env_["SERVER_PROTOCOL"] = "HTTP/1.1";
@@ -89,8 +91,10 @@ CgiResult CgiProcess::Run() const {
     std::vector<char*> envp;
     for (auto& e : envText) envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::string program = program_;
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> argvText = ProgramLauncher::Argv({program_});
+    std::vector<char*> argv;
+    for (auto& a : argvText) argv.push_back(a.data());
+    argv.push_back(nullptr);
 
     if (closeAnswerPipe_) ::close(out[0]);
     pid_t pid = ::fork();
@@ -98,7 +102,7 @@ CgiResult CgiProcess::Run() const {
         ::signal(SIGPIPE, SIG_DFL);
         ::dup2(in[0], 0);
         ::dup2(out[1], 1);
-        ::execve(argv[0], argv, envp.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(in[0]);
