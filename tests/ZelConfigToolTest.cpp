@@ -11,6 +11,7 @@
 
 #include "FileText.h"
 #include "LogFile.h"
+#include "ProgramLauncher.h"
 
 namespace {
 
@@ -22,8 +23,9 @@ struct ToolResult {
 
 // `arguments` as the shell reads them.
 ToolResult Zelconfig(const std::string& arguments) {
-    const std::string command =
-        std::string(ZELCONFIG_BINARY) + " " + arguments + " >/tmp/tool.out 2>/tmp/tool.err";
+    std::string command;
+    for (const std::string& word : ProgramLauncher::Argv({ZELCONFIG_BINARY})) command += word + " ";
+    command += arguments + " >/tmp/tool.out 2>/tmp/tool.err";
     const int status = std::system(command.c_str());
     ToolResult result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
