@@ -45,8 +45,9 @@ void RunRequest(int i, std::ostringstream& answers) {
         "revert=Clear",
     };
     const size_t kinds = sizeof kQueries / sizeof kQueries[0];
-    FakeCgiInput input = FakeCgiInput::Get("sessionid=" + std::to_string(i) + "&" +
-                                           kQueries[static_cast<size_t>(i / kRequestEvery) % kinds]);
+    FakeCgiInput input =
+        FakeCgiInput::Get("sessionid=" + std::to_string(i) + "&" +
+                          kQueries[static_cast<size_t>(i / kRequestEvery) % kinds]);
     cgicc::Cgicc cgi(&input);
     std::streambuf* out = std::cout.rdbuf(answers.rdbuf());
     SetTolSettingsCgi application;
@@ -57,10 +58,10 @@ void RunRequest(int i, std::ostringstream& answers) {
 
 void ReadLiveAttributes() {
     static const char* const kKeys[] = {
-        attributekey::kVoltageKl15, attributekey::kTemperature, attributekey::kWolkVin,
-        attributekey::kMostPresent, attributekey::kMostLightOn, attributekey::kLanIp,
+        attributekey::kVoltageKl15, attributekey::kTemperature,    attributekey::kWolkVin,
+        attributekey::kMostPresent, attributekey::kMostLightOn,    attributekey::kLanIp,
         attributekey::kWlanNetmask, attributekey::kDefaultGateway, attributekey::kWlanQuality,
-        attributekey::kFreeRam, attributekey::kTimestamp,
+        attributekey::kFreeRam,     attributekey::kTimestamp,
     };
     ZelConfig store;
     std::string value;
@@ -70,7 +71,7 @@ void ReadLiveAttributes() {
 TEST(DescriptorLeakTest, TenThousandAccessorsWithSavesAndRequestsLeaveNoDescriptorOpen) {
     filetext::Write("/config/agent.configuration", "kald.mode=KALD-Neo\n");
     ASSERT_EQ(::mkfifo("/tmp/zelcom/tol", 0600), 0);  // every stored submission signals it
-    ConfigWebLogging logging;  // the log rolls several times during the run
+    ConfigWebLogging logging;                         // the log rolls several times during the run
     std::ostringstream answers;
     RunRequest(0, answers);  // the log file is open from here on
     const size_t before = OpenDescriptors();
