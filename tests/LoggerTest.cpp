@@ -7,8 +7,10 @@
 #include <Logger.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -178,4 +180,31 @@ TEST(LoggerTest, FileRolledByAnotherWriterIsOnlyReopened) {
     WriteEvents(first, "e");    // full in its old file, but that one is already rolled
     EXPECT_EQ(filetext::Read(path + ".1"), Lines("abc"));
     EXPECT_EQ(filetext::Read(path), Lines("de"));
+}
+
+TEST(LoggerTest, ConcurrentWritersNeverCarryAFilePastTheLimit) {
+    const std::string path = "/tmp/log/concurrent.log";
+    const off_t limit = 1000;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < 4; ++w) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            LogClientRollingFile client(path, static_cast<int32_t>(limit), 2);
+            client.SetLayout(new MessageLayout);
+            for (int i = 0; i < 500; ++i) WriteEvents(client, "abcdefghij");
+            ::_exit(0);
+        }
+        writers.push_back(pid);
+    }
+    off_t largest = 0;
+    for (pid_t pid : writers) {
+        while (::waitpid(pid, nullptr, WNOHANG) == 0) {
+            struct stat st;
+            for (const std::string& file : {path, path + ".1"}) {
+                if (::stat(file.c_str(), &st) == 0) largest = std::max(largest, st.st_size);
+            }
+        }
+    }
+    EXPECT_LE(largest, limit);
+    EXPECT_EQ(filetext::Read(path).size() % 10, 0u);  // whole events only
 }

@@ -1,6 +1,8 @@
 #ifndef LOGGER_LOGCLIENTROLLINGFILE_H
 #define LOGGER_LOGCLIENTROLLINGFILE_H
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 
@@ -9,8 +11,9 @@
 // Appends events to a file and rolls it over when it would grow past the size limit:
 // "path" becomes "path.1", "path.1" becomes "path.2" and so on, keeping fileCount files
 // in all (the live one included). Several processes may log into the same file: each
-// event is appended with one write, and a roll is made under an advisory lock on the
-// live file, so only one process rolls a full file.
+// event is checked against the limit and appended with one write under an advisory lock
+// on the live file, so no file grows past the limit through concurrent appends and only
+// one process rolls a full file.
 // The file is opened at the first event and stays open for the life of the client.
 // Failures (no directory, no space) drop the event silently; the directory is never
 // created. A size limit of 0 or less never rolls; a file count of 1 or less empties the
@@ -26,8 +29,12 @@ protected:
 private:
     bool Open();
     void Close();
-    // False when the event must be dropped.
-    bool RollIfFull(size_t incoming);
+    // Rolls one event may make when others fill each new file before it gets the lock;
+    // the bound keeps a folder where renames fail from looping for ever. The event then
+    // goes into the file as it is.
+    static constexpr int kMaxRollsPerEvent = 8;
+
+    bool WouldPassLimit(off_t size, size_t incoming) const;
     bool Roll();
     bool ShiftFiles();
     std::string NumberedPath(int n) const;

@@ -22,13 +22,29 @@ LogClientRollingFile::LogClientRollingFile(const std::string& path, int32_t size
 LogClientRollingFile::~LogClientRollingFile() { Close(); }
 
 void LogClientRollingFile::Write(const std::string& text) {
-    if (!Open() || !RollIfFull(text.size())) {
-        return;
+    // The size check and the append are one step against other processes, under the lock on
+    // the live file: two appends checked against the same size would carry the file past
+    // the limit. After a roll the new live file is locked and checked in turn.
+    for (int rolls = 0; Open(); ++rolls) {
+        struct stat own {};
+        if (::flock(fd_, LOCK_EX) != 0 || ::fstat(fd_, &own) != 0) {
+            break;
+        }
+        if (!WouldPassLimit(own.st_size, text.size()) || rolls == kMaxRollsPerEvent) {
+            // One write per event: appends of concurrent processes then never interleave. A
+            // failed or short write is not retried for the same reason; the event, or its
+            // rest, is lost.
+            const ssize_t written = ::write(fd_, text.data(), text.size());
+            static_cast<void>(written);
+            break;
+        }
+        if (!Roll()) {
+            break;
+        }
     }
-    // One write per event: appends of concurrent processes then never interleave. A failed
-    // or short write is not retried for the same reason; the event, or its rest, is lost.
-    const ssize_t written = ::write(fd_, text.data(), text.size());
-    static_cast<void>(written);
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_UN);
+    }
 }
 
 bool LogClientRollingFile::Open() {
@@ -45,17 +61,11 @@ void LogClientRollingFile::Close() {
     }
 }
 
-bool LogClientRollingFile::RollIfFull(size_t incoming) {
-    struct stat own {};
-    if (::fstat(fd_, &own) != 0) {
-        return false;
-    }
+bool LogClientRollingFile::WouldPassLimit(off_t size, size_t incoming) const {
     // An event larger than the limit still goes into an empty file, rather than rolling
     // empty files forever.
-    const bool full =
-        sizeLimit_ > 0 && own.st_size > 0 &&
-        static_cast<int64_t>(own.st_size) + static_cast<int64_t>(incoming) > sizeLimit_;
-    return !full || Roll();
+    return sizeLimit_ > 0 && size > 0 &&
+           static_cast<int64_t>(size) + static_cast<int64_t>(incoming) > sizeLimit_;
 }
 
 bool LogClientRollingFile::Roll() {
