@@ -2,13 +2,28 @@
 
 #include <algorithm>
 #include <regex>
+#include <string>
 
 namespace cgianswer {
 
 namespace {
 
-const std::regex kRedirectTarget(
-    "tolsettings\\.cgi\\?sessionid=-?[0-9]+(&[a-z0-9]+=[-A-Za-z0-9%._~/:]*)*");
+constexpr const char* kFields[] = {"outlet", "dealer", "toladdress", "tolport",
+                                   "tolurl", "dns1",   "dns2"};
+
+// The form page with the session id; after a failed submission the flags of the rejected
+// fields, then the seven values, percent-encoded.
+std::string RedirectPattern() {
+    std::string names;
+    std::string values;
+    for (const char* field : kFields) {
+        names += std::string(names.empty() ? "" : "|") + field;
+        values += std::string("&") + field + "=[-A-Za-z0-9%._~/:]*";
+    }
+    return "tolsettings\\.cgi\\?sessionid=-?[0-9]+((&(" + names + ")wrong=1)*" + values + ")?";
+}
+
+const std::regex kRedirectTarget(RedirectPattern());
 const std::regex kPlainRedirectTarget("tolsettings\\.cgi\\?sessionid=-?[0-9]+");
 
 bool IsControl(char c) {

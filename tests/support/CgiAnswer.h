@@ -6,7 +6,8 @@
 // What a CGI answer of the form handler may look like: one header block of the fields
 // "Location", "Status" and "Content-Type" (each once at most, no control byte anywhere in
 // the block), ended by an empty line; a redirect names "tolsettings.cgi?sessionid=" and
-// the id, then only "&name=value" parameters whose values are percent-encoded.
+// the id, and after a failed submission the flags of rejected fields and the seven values,
+// percent-encoded.
 namespace cgianswer {
 
 struct Shape {
