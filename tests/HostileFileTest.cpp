@@ -18,10 +18,16 @@ namespace {
 constexpr const char* kLive = "/config/agent.configuration";
 constexpr const char* kChangeList = "/tmp/config_web_changes.lst";
 constexpr const char* kFiles[] = {
-    kLive,           kChangeList,           "/sys/orva_neo/sysinfo/sernum",
-    "/sys/orva_neo/sysinfo/version",        "/config/wlan.mac",
-    "/etc/VERSION",  "/etc/PACKAGE_VERSION", "/app/VERSION",
-    "/app/PACKAGE_VERSION",                 "/livepatch/lp.info",
+    kLive,
+    kChangeList,
+    "/sys/orva_neo/sysinfo/sernum",
+    "/sys/orva_neo/sysinfo/version",
+    "/config/wlan.mac",
+    "/etc/VERSION",
+    "/etc/PACKAGE_VERSION",
+    "/app/VERSION",
+    "/app/PACKAGE_VERSION",
+    "/livepatch/lp.info",
     "/tmp/sf2static",
 };
 constexpr const char* kSubmission =
@@ -47,9 +53,9 @@ struct HostileContent {
 std::vector<HostileContent> HostileContents() {
     const std::string longLine(kLongLine, '7');
     return {
-        {"100,000-character lines",
-         "tol.outlet=" + longLine + "\n" + longLine + "\nnetwork.config.discover.mode=1\n" +
-             std::string(kLongLine, '=') + "\n" + longLine + ";1\n"},
+        {"100,000-character lines", "tol.outlet=" + longLine + "\n" + longLine + "\n" +
+                                        std::string(kLongLine, '=') + "\n" + longLine + ";1\n" +
+                                        "network.config.discover.mode=1\n"},
         {"NUL bytes", std::string(kWithNulBytes, sizeof kWithNulBytes - 1)},
         {"no final line feed", "network.config.discover.mode=1\nkald.mode=KALD-Neo\n4;1"},
         {"a first line that is empty", "\nnetwork.config.discover.mode=1\n\n7;1\n"},
@@ -68,7 +74,8 @@ void ExpectSubmissionStored(const CgiResult& result, const char* name) {
     EXPECT_EQ(cgianswer::Inspect(result.output).location, "tolsettings.cgi?sessionid=21") << name;
     const std::string stored = filetext::Read(kLive);
     for (const char* line : kStoredLines) {
-        EXPECT_NE(("\n" + stored).find(std::string("\n") + line), std::string::npos) << name << ": " << line;
+        EXPECT_NE(("\n" + stored).find(std::string("\n") + line), std::string::npos)
+            << name << ": " << line;
     }
     EXPECT_EQ(stored.find('\0'), std::string::npos) << name;
     static const std::regex kListLine("(-?[0-9]+;-?[0-9]+\n)*");

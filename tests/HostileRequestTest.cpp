@@ -41,12 +41,11 @@ CgiProcess Get(const std::string& query) { return CgiProcess::Get(CGI_BINARY, qu
 CgiProcess WithLength(const std::string& body, size_t length) {
     return Post(body).Env("CONTENT_LENGTH", std::to_string(length));
 }
-CgiProcess Multipart(const std::string& body) {
-    return Post(body).Env("CONTENT_TYPE", kMultipart);
-}
+CgiProcess Multipart(const std::string& body) { return Post(body).Env("CONTENT_TYPE", kMultipart); }
 CgiProcess Method(const char* method, const std::string& body) {
     CgiProcess process = Post(body);
-    return method == nullptr ? process.Unset("REQUEST_METHOD") : process.Env("REQUEST_METHOD", method);
+    return method == nullptr ? process.Unset("REQUEST_METHOD")
+                             : process.Env("REQUEST_METHOD", method);
 }
 
 struct HostileRequest {
@@ -60,29 +59,36 @@ std::vector<HostileRequest> HostileRequests() {
     const std::string part = "--XyZ\r\nContent-Disposition: form-data; name=\"";
     return {
         {"CR LF in every field",
-         Post("sessionid=9&submit=Save&outlet=7" + crlf + "&dealer=42" + crlf + "&toladdress=10.0.0.2" +
-              crlf + "&tolport=1" + crlf + "&tolurl=/x" + crlf + "&dns1=10.0.0.1" + crlf +
-              "&dns2=10.0.0.5" + crlf),
+         Post("sessionid=9&submit=Save&outlet=7" + crlf + "&dealer=42" + crlf +
+              "&toladdress=10.0.0.2" + crlf + "&tolport=1" + crlf + "&tolurl=/x" + crlf +
+              "&dns1=10.0.0.1" + crlf + "&dns2=10.0.0.5" + crlf),
          false},
         {"CR LF in the session id", Post(Valid("12" + crlf)), true},
         {"raw CR LF in the body and the query",
-         Get("sessionid=4\r\nLocation: http://evil/\r\n&submit=Save" + std::string(kValidFields) + "/a\r\nb"),
+         Get("sessionid=4\r\nLocation: http://evil/\r\n&submit=Save" + std::string(kValidFields) +
+             "/a\r\nb"),
          false},
-        {"NUL bytes", Post("sessionid=6&submit=Save&outlet=7%00&dealer=4%002&tolurl=/a%00b&toladdress=10.0.0.2%00"),
+        {"NUL bytes",
+         Post("sessionid=6&submit=Save&outlet=7%00&dealer=4%002&tolurl=/a%00b"
+              "&toladdress=10.0.0.2%00"),
          false},
-        {"raw NUL bytes", Post(std::string("sessionid=6&sub\0mit=Save", 24) + kValidFields + std::string("/a\0b", 4)),
+        {"raw NUL bytes",
+         Post(std::string("sessionid=6&sub\0mit=Save", 24) + kValidFields +
+              std::string("/a\0b", 4)),
          false},
         {"invalid percent escapes",
-         Post("sessionid=%&submit=Save&outlet=%G1&dealer=%4&toladdress=%%&tolport=%ZZ&tolurl=%&dns1=%0&dns2=%"),
+         Post("sessionid=%&submit=Save&outlet=%G1&dealer=%4&toladdress=%%&tolport=%ZZ&tolurl=%"
+              "&dns1=%0&dns2=%"),
          false},
-        {"a 1 MiB field", Post("sessionid=3&submit=Save&tolurl=" + std::string(1 << 20, 'u')), false},
-        {"a 100 KiB field in the query", Get("sessionid=3&submit=Save&outlet=" + std::string(100 << 10, '7')),
+        {"a 1 MiB field", Post("sessionid=3&submit=Save&tolurl=" + std::string(1 << 20, 'u')),
          false},
+        {"a 100 KiB field in the query",
+         Get("sessionid=3&submit=Save&outlet=" + std::string(100 << 10, '7')), false},
         {"10,000 fields around a valid submission", Post(Repeat("x=&", 10000) + Valid("14")), true},
         {"10,000 fields in the query", Get("sessionid=3&" + Repeat("outlet=1&", 10000)), false},
         {"non-ASCII bytes",
-         Post("sessionid=15&submit=Save&outlet=%D9%A7&dealer=42&toladdress=ex%E4mple.com&tolport=&tolurl=/%C3%A9%FF"
-              "&dns1=&dns2="),
+         Post("sessionid=15&submit=Save&outlet=%D9%A7&dealer=42&toladdress=ex%E4mple.com"
+              "&tolport=&tolurl=/%C3%A9%FF&dns1=&dns2="),
          false},
         {"non-ASCII bytes in an accepted URL", Post(Valid("16", "/%C3%A9%FF%80")), true},
         {"CONTENT_LENGTH larger than the body", WithLength(Valid("17"), 4096), false},
@@ -90,12 +96,14 @@ std::vector<HostileRequest> HostileRequests() {
         {"no REQUEST_METHOD", Method(nullptr, Valid("19")), false},
         {"an unknown REQUEST_METHOD", Method("BREW", Valid("20")), false},
         {"multipart without parts", Multipart("garbage\r\n\r\n--XyZ"), false},
-        {"multipart with unterminated headers", Multipart(part + "sessionid\"\r\nX: 1\r\n--XyZ--"), false},
-        {"multipart without a boundary", Post("--XyZ\r\n\r\n").Env("CONTENT_TYPE", "multipart/form-data"),
+        {"multipart with unterminated headers", Multipart(part + "sessionid\"\r\nX: 1\r\n--XyZ--"),
          false},
-        {"multipart with a nameless part", Multipart("--XyZ\r\nContent-Disposition: form-data\r\n\r\nv\r\n--XyZ--\r\n"),
-         false},
-        {"a session id of 4096 digits", Post("sessionid=" + std::string(4096, '9') + "&removeno=No"), false},
+        {"multipart without a boundary",
+         Post("--XyZ\r\n\r\n").Env("CONTENT_TYPE", "multipart/form-data"), false},
+        {"multipart with a nameless part",
+         Multipart("--XyZ\r\nContent-Disposition: form-data\r\n\r\nv\r\n--XyZ--\r\n"), false},
+        {"a session id of 4096 digits",
+         Post("sessionid=" + std::string(4096, '9') + "&removeno=No"), false},
     };
 }
 

@@ -74,8 +74,8 @@ bool ModelAcceptsAddress(const std::string& text) {
 }
 
 bool ModelAcceptsHostName(const std::string& text) {
-    static const std::regex kHostName(
-        "[A-Za-z0-9]([-A-Za-z0-9]{0,61}[A-Za-z0-9])?(\\.[A-Za-z0-9]([-A-Za-z0-9]{0,61}[A-Za-z0-9])?)*");
+    static const std::string kLabel = "[A-Za-z0-9]([-A-Za-z0-9]{0,61}[A-Za-z0-9])?";
+    static const std::regex kHostName(kLabel + "(\\." + kLabel + ")*");
     return !text.empty() && text.size() <= kMaxHostNameLength && std::regex_match(text, kHostName);
 }
 

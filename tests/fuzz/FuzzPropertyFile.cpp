@@ -51,7 +51,8 @@ FileModel ModelOf(const std::string& input) {
 
 // The saved file as written: "key=value\n" lines in ascending key order.
 Properties ReadSaved(const std::string& saved) {
-    fuzzsupport::Require(saved.empty() || saved.back() == '\n', "a saved file without final line feed", saved);
+    fuzzsupport::Require(saved.empty() || saved.back() == '\n',
+                         "a saved file without final line feed", saved);
     fuzzsupport::Require(saved.find('\0') == std::string::npos, "a saved file with a NUL", saved);
     Properties properties;
     std::string previous;
@@ -61,7 +62,8 @@ Properties ReadSaved(const std::string& saved) {
         const size_t equals = line.find('=');
         fuzzsupport::Require(equals != std::string::npos, "a saved line without \"=\"", line);
         const std::string key = line.substr(0, equals);
-        fuzzsupport::Require(properties.empty() || previous < key, "saved keys out of order", saved);
+        fuzzsupport::Require(properties.empty() || previous < key, "saved keys out of order",
+                             saved);
         properties[key] = line.substr(equals + 1);
         previous = key;
         start = end + 1;

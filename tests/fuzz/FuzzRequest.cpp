@@ -39,14 +39,16 @@ constexpr const char* kDiscoverModeVariable = "DISCOVER_MODE";
 constexpr const char* kContentLength = "CONTENT_LENGTH";
 constexpr const char* kBaseChangeList = "5;1\n";
 constexpr const char* kCgiVariables[] = {
-    "REQUEST_METHOD", "QUERY_STRING", "CONTENT_TYPE",    "CONTENT_LENGTH", "HTTP_COOKIE",
-    "HTTP_HOST",      "HTTP_ORIGIN",  "HTTP_SEC_FETCH_SITE", "HTTP_REFERER", "PATH_INFO",
-    "SERVER_NAME",    "REMOTE_ADDR",
+    "REQUEST_METHOD", "QUERY_STRING", "CONTENT_TYPE", "CONTENT_LENGTH",
+    "HTTP_COOKIE",    "HTTP_HOST",    "HTTP_ORIGIN",  "HTTP_SEC_FETCH_SITE",
+    "HTTP_REFERER",   "PATH_INFO",    "SERVER_NAME",  "REMOTE_ADDR",
 };
 // The seven stored settings.
-const std::set<std::string> kSettingKeys = {"tol.outlet", "tol.dealer", "tol.address",
-                                            "tol.port",   "tol.extendedurl", "dns.server.1",
-                                            "dns.server.2"};
+const std::set<std::string> kSettingKeys = {
+    SetTolSettingsCgi::kOutletKey,     SetTolSettingsCgi::kDealerKey,
+    SetTolSettingsCgi::kTolAddressKey, SetTolSettingsCgi::kTolPortKey,
+    SetTolSettingsCgi::kTolUrlKey,     SetTolSettingsCgi::kDns1Key,
+    SetTolSettingsCgi::kDns2Key};
 
 struct Request {
     std::map<std::string, std::string> variables;
@@ -121,8 +123,8 @@ std::string BaseConfiguration(const std::string& discoverMode) {
 }
 
 void ResetDevice(const std::string& configuration) {
-    for (const char* stale : {ZelConfig::kAgentConfigurationOldPath,
-                              ZelConfig::kAgentConfigurationNewPath}) {
+    for (const char* stale :
+         {ZelConfig::kAgentConfigurationOldPath, ZelConfig::kAgentConfigurationNewPath}) {
         ::unlink(stale);
     }
     fuzzsupport::WriteFile(kLive, configuration);
@@ -189,7 +191,8 @@ std::set<std::string> Keys(const std::string& file) {
 
 // A changed file holds the same properties plus the seven settings, no control byte in
 // any of them, and was answered with the plain redirect.
-void CheckStoredFile(const std::string& before, const std::string& after, const std::string& target) {
+void CheckStoredFile(const std::string& before, const std::string& after,
+                     const std::string& target) {
     Require(cgianswer::IsPlainRedirect(target), "stored, but not answered as stored", target);
     for (char c : after) Require(c == '\n' || !IsControl(c), "a control byte was stored", after);
     std::set<std::string> expected = Keys(before);
@@ -261,7 +264,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (stored) CheckStoredFile(before, after, target);
     const std::string list = ReadFile(kChangeList);
     CheckChangeList(list);
-    Require(stored == (list != kBaseChangeList), "marked without storing, or stored unmarked", list);
+    Require(stored == (list != kBaseChangeList), "marked without storing, or stored unmarked",
+            list);
     const std::string signal = DrainPipe();
     Require(signal.empty() || (signal == "\x01" && stored), "an unexpected signal", signal);
     Require(!fuzzsupport::Exists(ZelConfig::kAgentConfigurationNewPath), "a \".new\" file is left");

@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input = fuzzsupport::Text(data, size);
     fuzzsupport::WriteFile(RouteTable::kPath, input);
     std::string output;
-    fuzzsupport::Require(ZelConfig::RefreshDefaultGateway(attributekey::kDefaultGateway, output) != 0,
-                         "the routing table can't be read");
+    fuzzsupport::Require(
+        ZelConfig::RefreshDefaultGateway(attributekey::kDefaultGateway, output) != 0,
+        "the routing table can't be read");
     fuzzsupport::Require(std::regex_match(output, kDottedQuad), "not a dotted quad", output);
     const std::string read = input.substr(0, RouteTable::kReadLimit);
     if (read.find(RouteTable::kDefaultDestination) == std::string::npos) {

@@ -25,7 +25,8 @@ void TakeLine(const std::string& line, LinkModel& model) {
     const size_t equals = line.find('=');
     if (equals == std::string::npos) return;
     size_t start = equals + 1;
-    while (start < line.size() && (line[start] == ' ' || (line[start] >= '\t' && line[start] <= '\r'))) {
+    while (start < line.size() &&
+           (line[start] == ' ' || (line[start] >= '\t' && line[start] <= '\r'))) {
         ++start;
     }
     const std::string value = line.substr(start);
