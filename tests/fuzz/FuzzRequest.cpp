@@ -200,7 +200,9 @@ void CheckStoredFile(const std::string& before, const std::string& after,
     Require(Keys(after) == expected, "the stored file gained or lost a line", after);
 }
 
-void CheckChangeList(const std::string& list) {
+// Well-formed lines; the session of a stored request marked, any other request's list as
+// it was.
+void CheckChangeList(const std::string& list, bool stored, const std::string& target) {
     size_t lines = 0;
     for (size_t start = 0; start < list.size(); ++lines) {
         const size_t end = list.find('\n', start);
@@ -211,6 +213,13 @@ void CheckChangeList(const std::string& list) {
     }
     Require(lines <= 2 && list.find(kBaseChangeList) != std::string::npos,
             "the change list lost an entry or gained more than one", list);
+    if (!stored) {
+        Require(list == kBaseChangeList, "marked without storing", list);
+        return;
+    }
+    const std::string session = target.substr(target.find('=') + 1);
+    Require(("\n" + list).find("\n" + session + ";1\n") != std::string::npos,
+            "stored, but the session is not marked", list);
 }
 
 // The lines the request added to the log (all of it after a roll): none may be broken
@@ -262,10 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string after = ReadFile(kLive);
     const bool stored = after != before;
     if (stored) CheckStoredFile(before, after, target);
-    const std::string list = ReadFile(kChangeList);
-    CheckChangeList(list);
-    Require(stored == (list != kBaseChangeList), "marked without storing, or stored unmarked",
-            list);
+    CheckChangeList(ReadFile(kChangeList), stored, target);
     const std::string signal = DrainPipe();
     Require(signal.empty() || (signal == "\x01" && stored), "an unexpected signal", signal);
     Require(!fuzzsupport::Exists(ZelConfig::kAgentConfigurationNewPath), "a \".new\" file is left");
