@@ -28,6 +28,11 @@ CgiProcess& CgiProcess::Env(const std::string& name, const std::string& value) {
     return *this;
 }
 
+CgiProcess& CgiProcess::Unset(const std::string& name) {
+    env_.erase(name);
+    return *this;
+}
+
 CgiProcess& CgiProcess::Body(const std::string& body) {
     body_ = body;
     return *this;

@@ -17,6 +17,7 @@ public:
     explicit CgiProcess(std::string program);
 
     CgiProcess& Env(const std::string& name, const std::string& value);
+    CgiProcess& Unset(const std::string& name);
     CgiProcess& Body(const std::string& body);
     // Closes the reading end of the answer pipe before the program runs, as a web server
     // that went away would; the program gets the default SIGPIPE disposition.
