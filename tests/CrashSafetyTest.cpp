@@ -28,6 +28,7 @@
 #include "AgentConfiguration.h"
 #include "ChangeListFile.h"
 #include "FileText.h"
+#include "ProgramLauncher.h"
 
 namespace {
 
@@ -195,6 +196,10 @@ Child StartSubmission(int round) {
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
     }
+    std::vector<std::string> words = ProgramLauncher::Argv({CGI_BINARY});
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     int in[2];
     if (::pipe(in) != 0) return {};
     pid_t pid = ::fork();
@@ -207,8 +212,7 @@ Child StartSubmission(int round) {
         std::vector<char*> envp;
         for (std::string& entry : env) envp.push_back(entry.data());
         envp.push_back(nullptr);
-        char* argv[] = {const_cast<char*>(CGI_BINARY), nullptr};
-        ::execve(CGI_BINARY, argv, envp.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(in[0]);
