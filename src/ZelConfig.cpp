@@ -14,6 +14,7 @@
 #include "AttributeKeys.h"
 #include "CNumber.h"
 #include "DefaultAgentConfiguration.h"
+#include "FileContent.h"
 #include "FileLock.h"
 #include "InputFile.h"
 #include "PropertyScanner.h"
@@ -40,16 +41,20 @@ constexpr OwnAttribute kOwnAttributes[] = {
 
 constexpr size_t kFirstLineLength = 8190;
 
-// Calls `handle(key, value)` for each property line of the file until it returns false.
+// Calls `handle(key, value)` for each property line of `text` (scanned in place, so cut
+// into pieces) until it returns false.
 template <typename Handler>
-void ForEachProperty(FILE* file, Handler handle) {
-    PropertyScanner scanner(file);
+void ForEachProperty(FileContent& content, Handler handle) {
+    PropertyScanner scanner(content.Data(), content.Length());
     char* key;
     char* value;
     for (char* line; (line = scanner.Next()) != nullptr;) {
         if (ZelConfig::ParsePropertyLine(line, &key, &value) && !handle(key, value)) return;
     }
 }
+
+// The whole of an opened key=value file, as far as it is scanned, read at once.
+FileContent ReadText(InputFile& file) { return FileContent(file, PropertyScanner::kReadLimit); }
 
 using PropertyView = std::pair<std::string_view, std::string_view>;
 
@@ -59,8 +64,9 @@ using PropertyView = std::pair<std::string_view, std::string_view>;
 std::vector<PropertyView> ReadSortedProperties(const std::string& path, std::string& text) {
     std::vector<std::pair<size_t, size_t>> lengths;
     InputFile file(path);
+    FileContent fileText = file.IsOpen() ? ReadText(file) : FileContent();
     if (file.IsOpen()) {
-        ForEachProperty(file.Get(), [&](const char* key, const char* value) {
+        ForEachProperty(fileText, [&](const char* key, const char* value) {
             const size_t keyLength = std::strlen(key);
             const size_t valueLength = std::strlen(value);
             text.append(key, keyLength).append(value, valueLength);
@@ -227,37 +233,40 @@ bool ZelConfig::ReadFirstLine(const std::string& path, std::string& output) {
     if (path.empty()) return false;
     InputFile file(path);
     if (!file.IsOpen()) return false;
-    char buffer[kFirstLineLength + 2] = {};
-    size_t length = 0;
-    for (int c; length < kFirstLineLength && (c = getc_unlocked(file.Get())) != EOF;) {
-        if (c == '\n') break;
-        buffer[length++] = static_cast<char>(c);
-    }
-    if (length == 0 && !feof(file.Get())) return false;
-    output = buffer;
+    char buffer[kFirstLineLength];
+    const long got = file.Read(buffer, sizeof buffer);
+    if (got < 0 || (got > 0 && buffer[0] == '\n')) return false;
+    const size_t length = static_cast<size_t>(got);
+    const void* lineFeed = std::memchr(buffer, '\n', length);
+    const size_t lineLength = lineFeed != nullptr
+                                  ? static_cast<size_t>(static_cast<const char*>(lineFeed) - buffer)
+                                  : length;
+    // Taken as a C string, as the device always has: a NUL byte ends the line early.
+    output.assign(buffer, strnlen(buffer, lineLength));
     return true;
 }
 
 bool ZelConfig::LoadAgentConfiguration() {
     InputFile live(kAgentConfigurationPath);
-    if (live.IsOpen()) return LoadFile(live.Get());
+    if (live.IsOpen()) return LoadFile(live);
     InputFile backup(kAgentConfigurationOldPath);
     if (backup.IsOpen()) {
-        bool loaded = LoadFile(backup.Get());
+        bool loaded = LoadFile(backup);
         SaveAgentConfiguration();  // a live file again; the backup stays as it is
         return loaded;
     }
     WriteDefaultAgentConfiguration();
     InputFile fresh(kAgentConfigurationPath);
-    return fresh.IsOpen() && LoadFile(fresh.Get());
+    return fresh.IsOpen() && LoadFile(fresh);
 }
 
-bool ZelConfig::LoadFile(FILE* file) {
+bool ZelConfig::LoadFile(InputFile& file) {
+    FileContent text = ReadText(file);
     bool ok = true;
     // The texts are reused from line to line: the store copies them anyway.
     std::string keyText;
     std::string valueText;
-    ForEachProperty(file, [&](const char* key, const char* value) {
+    ForEachProperty(text, [&](const char* key, const char* value) {
         keyText.assign(key);
         valueText.assign(value);
         ok = SetAttribute(keyText, valueText, AgentProperty) && ok;
@@ -325,8 +334,9 @@ bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key
         ZEL_ERROR(kCantOpen, path.c_str());
         return false;
     }
+    FileContent text = ReadText(file);
     bool found = false;
-    ForEachProperty(file.Get(), [&](const char* lineKey, const char* value) {
+    ForEachProperty(text, [&](const char* lineKey, const char* value) {
         found = key == lineKey;
         if (found) output = value;
         return !found;

@@ -10,6 +10,8 @@
 
 #include "Attribute.h"
 
+class InputFile;
+
 // The device attribute store: named text attributes that are fixed, read from the first
 // line of a file, or computed when read, together with the properties of the agent
 // configuration file. Constructing a store runs the whole start-up: the attribute
@@ -251,7 +253,7 @@ private:
     bool MarkNeoStartup();
     bool RegisterRefreshers();
     void OpenMeasureDevice();
-    bool LoadFile(FILE* file);
+    bool LoadFile(InputFile& file);
     std::string SaveContent() const;
 
     std::map<std::string, Attribute> attributes;
