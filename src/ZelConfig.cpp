@@ -58,30 +58,22 @@ FileContent ReadText(InputFile& file) { return FileContent(file, PropertyScanner
 
 using PropertyView = std::pair<std::string_view, std::string_view>;
 
-// Every property of a key=value file as views into `text`, which receives the keys and
-// values, in key order, the last occurrence of a key winning. One text and one list
-// instead of a node and two strings per property: a save reads the file each time.
-std::vector<PropertyView> ReadSortedProperties(const std::string& path, std::string& text) {
-    std::vector<std::pair<size_t, size_t>> lengths;
-    InputFile file(path);
-    FileContent fileText = file.IsOpen() ? ReadText(file) : FileContent();
-    if (file.IsOpen()) {
-        ForEachProperty(fileText, [&](const char* key, const char* value) {
-            const size_t keyLength = std::strlen(key);
-            const size_t valueLength = std::strlen(value);
-            text.append(key, keyLength).append(value, valueLength);
-            lengths.emplace_back(keyLength, valueLength);
-            return true;
-        });
-    }
+// Every property of a key=value file as views into its content, in key order, the last
+// occurrence of a key winning. The content is cut into pieces by the scan; the pieces of a
+// line too long for one (which the scan hands out from a buffer of its own) are copied
+// into `overflow`.
+std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& overflow) {
     std::vector<PropertyView> properties;
-    properties.reserve(lengths.size());
-    const char* at = text.data();
-    for (const auto& [keyLength, valueLength] : lengths) {
-        properties.emplace_back(std::string_view(at, keyLength),
-                                std::string_view(at + keyLength, valueLength));
-        at += keyLength + valueLength;
-    }
+    const char* begin = content.Data();
+    const char* end = begin + content.Length() + 1;
+    ForEachProperty(content, [&](const char* key, const char* value) {
+        if (key >= begin && key < end) {
+            properties.emplace_back(key, value);
+        } else {
+            properties.emplace_back(overflow.Keep(key), overflow.Keep(value));
+        }
+        return true;
+    });
     // The file is normally one that a save wrote, in key order already.
     const auto byKey = [](const PropertyView& a, const PropertyView& b) {
         return a.first < b.first;
@@ -167,41 +159,59 @@ void ZelConfig::OpenMeasureDevice() {
     measureDeviceFd = measureFd;
 }
 
-bool ZelConfig::SetAttribute(const std::string& key, const std::string& text, AttributeKind kind) {
-    Attribute& attribute = attributes[key];
+const ZelConfig::Entry* ZelConfig::Find(std::string_view key) const {
+    const auto entry =
+        std::lower_bound(attributes.begin(), attributes.end(), key,
+                         [](const Entry& a, std::string_view wanted) { return a.key < wanted; });
+    return entry != attributes.end() && entry->key == key ? &*entry : nullptr;
+}
+
+ZelConfig::Entry& ZelConfig::FindOrInsert(std::string_view key, bool& inserted) {
+    auto entry =
+        std::lower_bound(attributes.begin(), attributes.end(), key,
+                         [](const Entry& a, std::string_view wanted) { return a.key < wanted; });
+    inserted = entry == attributes.end() || entry->key != key;
+    if (inserted) entry = attributes.insert(entry, Entry{texts.Keep(key), Attribute{}, false});
+    return *entry;
+}
+
+bool ZelConfig::SetAttribute(std::string_view key, std::string_view text, AttributeKind kind) {
+    bool inserted;
+    Attribute& attribute = FindOrInsert(key, inserted).attribute;
     attribute.kind = kind;
     switch (kind) {
         case FileLine:
-            attribute.path = text;
+            attribute.path = texts.Keep(text);
             return true;
         case Value:
         case AgentProperty:
-            attribute.value = text;
+            attribute.value = texts.Keep(text);
             return true;
         default:
             return false;
     }
 }
 
-bool ZelConfig::SetRefresher(const std::string& key, Refresher* refresher) {
-    auto [entry, inserted] = attributes.try_emplace(key);
-    if (inserted) entry->second.kind = Refreshed;
-    entry->second.refresher = refresher;
+bool ZelConfig::SetRefresher(std::string_view key, Refresher* refresher) {
+    bool inserted;
+    Attribute& attribute = FindOrInsert(key, inserted).attribute;
+    if (inserted) attribute.kind = Refreshed;
+    attribute.refresher = refresher;
     return true;
 }
 
 bool ZelConfig::GetAttribute(const std::string& key, std::string& output) const {
     output.clear();
-    auto entry = attributes.find(key);
-    if (entry == attributes.end()) return false;
-    const Attribute& attribute = entry->second;
+    const Entry* entry = Find(key);
+    if (entry == nullptr) return false;
+    const Attribute& attribute = entry->attribute;
     switch (attribute.kind) {
         case FileLine:
-            return ReadFirstLine(attribute.path, output);
+            return ReadFirstLine(std::string(attribute.path), output);
         case Refreshed:
             return attribute.refresher != nullptr && attribute.refresher(key, output) != 0;
         default:
-            output = attribute.value;
+            output.assign(attribute.value.data(), attribute.value.size());
             return true;
     }
 }
@@ -209,7 +219,7 @@ bool ZelConfig::GetAttribute(const std::string& key, std::string& output) const 
 std::vector<std::string> ZelConfig::Keys() const {
     std::vector<std::string> keys;
     keys.reserve(attributes.size());
-    for (const auto& entry : attributes) keys.push_back(entry.first);
+    for (const Entry& entry : attributes) keys.emplace_back(entry.key);
     return keys;
 }
 
@@ -218,8 +228,10 @@ bool ZelConfig::SetProperty(const std::string& key, const std::string& value) {
         ZEL_ERROR(kPropertyRefused, key.c_str());
         return false;
     }
-    setProperties.insert(key);
-    return SetAttribute(key, value, AgentProperty);
+    const bool stored = SetAttribute(key, value, AgentProperty);
+    bool inserted;
+    FindOrInsert(key, inserted).setHere = true;
+    return stored;
 }
 
 bool ZelConfig::IsStorableProperty(const std::string& key, const std::string& value) {
@@ -260,19 +272,32 @@ bool ZelConfig::LoadAgentConfiguration() {
     return fresh.IsOpen() && LoadFile(fresh);
 }
 
+// All properties of the file at once: one merge instead of a search per line, and the
+// keys and values stay where the file was read to.
 bool ZelConfig::LoadFile(InputFile& file) {
-    FileContent text = ReadText(file);
-    bool ok = true;
-    // The texts are reused from line to line: the store copies them anyway.
-    std::string keyText;
-    std::string valueText;
-    ForEachProperty(text, [&](const char* key, const char* value) {
-        keyText.assign(key);
-        valueText.assign(value);
-        ok = SetAttribute(keyText, valueText, AgentProperty) && ok;
-        return true;
-    });
-    return ok;
+    FileContent content = ReadText(file);
+    const Properties properties = SortedProperties(content, texts);
+    texts.Adopt(content.Release());
+    MergeProperties(properties);
+    return true;
+}
+
+// As SetAttribute with kind AgentProperty for each: an existing entry keeps its path,
+// refresher and mark.
+void ZelConfig::MergeProperties(const Properties& properties) {
+    if (properties.empty()) return;
+    std::vector<Entry> merged;
+    merged.reserve(attributes.size() + properties.size());
+    auto own = attributes.begin();
+    for (const auto& [key, value] : properties) {
+        for (; own != attributes.end() && own->key < key; ++own) merged.push_back(*own);
+        Entry entry = own != attributes.end() && own->key == key ? *own++ : Entry{key, {}, false};
+        entry.attribute.kind = AgentProperty;
+        entry.attribute.value = value;
+        merged.push_back(entry);
+    }
+    merged.insert(merged.end(), own, attributes.end());
+    attributes.swap(merged);
 }
 
 bool ZelConfig::SaveAgentConfiguration() {
@@ -291,21 +316,23 @@ bool ZelConfig::SaveAgentConfiguration() {
 // The file's properties and the store's are both in key order, so one merging walk writes
 // the union: a property this process set takes the store's value, any other the file's.
 std::string ZelConfig::SaveContent() const {
-    std::string text;
-    const std::vector<PropertyView> file = ReadSortedProperties(kAgentConfigurationPath, text);
+    FileContent text;
+    InputFile live(kAgentConfigurationPath);
+    if (live.IsOpen()) text = ReadText(live);
+    TextArena overflow;
+    const Properties file = SortedProperties(text, overflow);
     std::string content;
-    content.reserve(text.size() + 2 * file.size() + 1024);
+    content.reserve(text.Length() + 1024);
     auto fromFile = file.begin();
-    auto own = setProperties.begin();  // also in key order
-    for (const auto& [key, attribute] : attributes) {
-        while (own != setProperties.end() && *own < key) ++own;
-        const bool set = own != setProperties.end() && *own == key;
-        if (attribute.kind != AgentProperty && !set) continue;
-        for (; fromFile != file.end() && fromFile->first < key; ++fromFile) {
+    for (const Entry& entry : attributes) {
+        const Attribute& attribute = entry.attribute;
+        if (attribute.kind != AgentProperty && !entry.setHere) continue;
+        for (; fromFile != file.end() && fromFile->first < entry.key; ++fromFile) {
             AppendLine(content, fromFile->first, fromFile->second);
         }
-        const bool inFile = fromFile != file.end() && fromFile->first == key;
-        AppendLine(content, key, inFile && !set ? fromFile->second : attribute.value);
+        const bool inFile = fromFile != file.end() && fromFile->first == entry.key;
+        AppendLine(content, entry.key,
+                   inFile && !entry.setHere ? fromFile->second : attribute.value);
         if (inFile) ++fromFile;
     }
     for (; fromFile != file.end(); ++fromFile) {
