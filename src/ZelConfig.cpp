@@ -90,7 +90,10 @@ std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& over
 }
 
 void AppendLine(std::string& content, std::string_view key, std::string_view value) {
-    content.append(key).append(1, '=').append(value).append(1, '\n');
+    content.append(key);
+    content.push_back('=');
+    content.append(value);
+    content.push_back('\n');
 }
 
 char* SkipSpace(char* text) {
