@@ -3,6 +3,7 @@
 
 #include <LogLayout.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 
@@ -39,6 +40,8 @@ public:
         static constexpr int kFileWidth = 25;
         static constexpr int kLineWidth = 6;
         static constexpr const char* kDateTimeSeparator = "  ";
+        // Room for a line without its message.
+        static constexpr size_t kLineRoom = 128;
 
         ConfigWebLayout() = default;
         ~ConfigWebLayout() override;
