@@ -89,11 +89,22 @@ std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& over
     return properties;
 }
 
-void AppendLine(std::string& content, std::string_view key, std::string_view value) {
-    content.append(key);
-    content.push_back('=');
-    content.append(value);
-    content.push_back('\n');
+// The lines "key=value\n" of `lines`, written into `storage` made to fit them exactly.
+std::string_view WriteLines(const std::vector<PropertyView>& lines,
+                            std::unique_ptr<char[]>& storage) {
+    size_t length = 0;
+    for (const auto& [key, value] : lines) length += key.size() + value.size() + 2;
+    storage.reset(new char[length + 1]);
+    char* at = storage.get();
+    for (const auto& [key, value] : lines) {
+        std::memcpy(at, key.data(), key.size());
+        at += key.size();
+        *at++ = '=';
+        std::memcpy(at, value.data(), value.size());
+        at += value.size();
+        *at++ = '\n';
+    }
+    return std::string_view(storage.get(), length);
 }
 
 char* SkipSpace(char* text) {
@@ -305,9 +316,11 @@ void ZelConfig::MergeProperties(const Properties& properties) {
 
 bool ZelConfig::SaveAgentConfiguration() {
     FileLock lock(kAgentConfigurationLockPath);
+    std::unique_ptr<char[]> storage;
     if (!lock.IsHeld() ||
-        !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath, SaveContent(),
-                             AtomicFile::Durability::Durable, kAgentConfigurationOldPath)) {
+        !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
+                             SaveContent(storage), AtomicFile::Durability::Durable,
+                             kAgentConfigurationOldPath)) {
         ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
         return false;
     }
@@ -318,30 +331,28 @@ bool ZelConfig::SaveAgentConfiguration() {
 // not lost.
 // The file's properties and the store's are both in key order, so one merging walk writes
 // the union: a property this process set takes the store's value, any other the file's.
-std::string ZelConfig::SaveContent() const {
+std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage) const {
     FileContent text;
     InputFile live(kAgentConfigurationPath);
     if (live.IsOpen()) text = ReadText(live);
     TextArena overflow;
     const Properties file = SortedProperties(text, overflow);
-    std::string content;
-    content.reserve(text.Length() + 1024);
+    Properties lines;
+    lines.reserve(file.size() + attributes.size());
     auto fromFile = file.begin();
     for (const Entry& entry : attributes) {
         const Attribute& attribute = entry.attribute;
         if (attribute.kind != AgentProperty && !entry.setHere) continue;
         for (; fromFile != file.end() && fromFile->first < entry.key; ++fromFile) {
-            AppendLine(content, fromFile->first, fromFile->second);
+            lines.push_back(*fromFile);
         }
         const bool inFile = fromFile != file.end() && fromFile->first == entry.key;
-        AppendLine(content, entry.key,
-                   inFile && !entry.setHere ? fromFile->second : attribute.value);
+        lines.emplace_back(entry.key,
+                           inFile && !entry.setHere ? fromFile->second : attribute.value);
         if (inFile) ++fromFile;
     }
-    for (; fromFile != file.end(); ++fromFile) {
-        AppendLine(content, fromFile->first, fromFile->second);
-    }
-    return content;
+    lines.insert(lines.end(), fromFile, file.end());
+    return WriteLines(lines, storage);
 }
 
 bool ZelConfig::WriteDefaultAgentConfiguration() {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -254,7 +255,8 @@ private:
     bool RegisterRefreshers();
     void OpenMeasureDevice();
     bool LoadFile(InputFile& file);
-    std::string SaveContent() const;
+    // The next live file's content, in `storage`.
+    std::string_view SaveContent(std::unique_ptr<char[]>& storage) const;
 
     // One record under its key. The texts of both are views into `texts`.
     struct Entry {
