@@ -41,15 +41,41 @@ constexpr OwnAttribute kOwnAttributes[] = {
 
 constexpr size_t kFirstLineLength = 8190;
 
+char* SkipSpace(char* text) {
+    while (CNumber::IsSpace(static_cast<unsigned char>(*text))) ++text;
+    return text;
+}
+
+// Cuts the white space off the end of [begin, end) by writing the terminating NUL there;
+// the new end.
+char* TerminateAfterText(char* begin, char* end) {
+    while (end > begin && CNumber::IsSpace(static_cast<unsigned char>(end[-1]))) --end;
+    *end = '\0';
+    return end;
+}
+
+// ParsePropertyLine, with the lengths of key and value that the cut finds anyway.
+bool SplitPropertyLine(char* line, std::string_view& key, std::string_view& value) {
+    if (line[0] == '#') return false;
+    char* equals = std::strchr(line, '=');
+    if (equals == nullptr) return false;
+    char* valueStart = SkipSpace(equals + 1);
+    const char* valueEnd = TerminateAfterText(valueStart, valueStart + std::strlen(valueStart));
+    const char* keyEnd = TerminateAfterText(line, equals);
+    key = std::string_view(line, static_cast<size_t>(keyEnd - line));
+    value = std::string_view(valueStart, static_cast<size_t>(valueEnd - valueStart));
+    return true;
+}
+
 // Calls `handle(key, value)` for each property line of `text` (scanned in place, so cut
 // into pieces) until it returns false.
 template <typename Handler>
 void ForEachProperty(FileContent& content, Handler handle) {
     PropertyScanner scanner(content.Data(), content.Length());
-    char* key;
-    char* value;
+    std::string_view key;
+    std::string_view value;
     for (char* line; (line = scanner.Next()) != nullptr;) {
-        if (ZelConfig::ParsePropertyLine(line, &key, &value) && !handle(key, value)) return;
+        if (SplitPropertyLine(line, key, value) && !handle(key, value)) return;
     }
 }
 
@@ -66,8 +92,8 @@ std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& over
     std::vector<PropertyView> properties;
     const char* begin = content.Data();
     const char* end = begin + content.Length() + 1;
-    ForEachProperty(content, [&](const char* key, const char* value) {
-        if (key >= begin && key < end) {
+    ForEachProperty(content, [&](std::string_view key, std::string_view value) {
+        if (key.data() >= begin && key.data() < end) {
             properties.emplace_back(key, value);
         } else {
             properties.emplace_back(overflow.Keep(key), overflow.Keep(value));
@@ -105,17 +131,6 @@ std::string_view WriteLines(const std::vector<PropertyView>& lines,
         *at++ = '\n';
     }
     return std::string_view(storage.get(), length);
-}
-
-char* SkipSpace(char* text) {
-    while (CNumber::IsSpace(static_cast<unsigned char>(*text))) ++text;
-    return text;
-}
-
-// Cuts the white space off the end of [begin, end) by writing the terminating NUL.
-void TerminateAfterText(char* begin, char* end) {
-    while (end > begin && CNumber::IsSpace(static_cast<unsigned char>(end[-1]))) --end;
-    *end = '\0';
 }
 
 bool HoldsAny(const std::string& text, const char* bytes, size_t count) {
@@ -377,22 +392,19 @@ bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key
     }
     FileContent text = ReadText(file);
     bool found = false;
-    ForEachProperty(text, [&](const char* lineKey, const char* value) {
+    ForEachProperty(text, [&](std::string_view lineKey, std::string_view value) {
         found = key == lineKey;
-        if (found) output = value;
+        if (found) output.assign(value.data(), value.size());
         return !found;
     });
     return found;
 }
 
 bool ZelConfig::ParsePropertyLine(char* line, char** key, char** value) {
-    if (line[0] == '#') return false;
-    char* equals = std::strchr(line, '=');
-    if (equals == nullptr) return false;
-    char* valueStart = SkipSpace(equals + 1);
-    TerminateAfterText(valueStart, valueStart + std::strlen(valueStart));
-    TerminateAfterText(line, equals);
+    std::string_view keyText;
+    std::string_view valueText;
+    if (!SplitPropertyLine(line, keyText, valueText)) return false;
     *key = line;
-    *value = valueStart;
+    *value = line + (valueText.data() - keyText.data());
     return true;
 }
