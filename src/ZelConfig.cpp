@@ -115,6 +115,70 @@ std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& over
     return properties;
 }
 
+// The properties of one content of the agent configuration file, with the storage their
+// views point into. Every start-up and every save reads the file, which between two of
+// them is mostly what this process read or wrote last: content whose bytes are those of
+// the last one is not parsed again.
+struct ParsedFile {
+    std::string bytes;
+    std::unique_ptr<char[]> cut;  // the scanned copy of `bytes`
+    TextArena overflow;
+    std::vector<PropertyView> properties;
+};
+
+std::shared_ptr<const ParsedFile>& LastParsedFile() {
+    static std::shared_ptr<const ParsedFile> last;
+    return last;
+}
+
+std::shared_ptr<const ParsedFile> ParseFile(FileContent& content) {
+    std::shared_ptr<const ParsedFile>& last = LastParsedFile();
+    if (last != nullptr && last->bytes == content.Text()) return last;
+    auto parsed = std::make_shared<ParsedFile>();
+    parsed->bytes.assign(content.Text());
+    parsed->properties = SortedProperties(content, parsed->overflow);
+    parsed->cut = content.Release();
+    last = parsed;
+    return last;
+}
+
+bool IsSpaceByte(char c) { return CNumber::IsSpace(static_cast<unsigned char>(c)); }
+
+bool HoldsByte(std::string_view text, char byte) {
+    return std::memchr(text.data(), byte, text.size()) != nullptr;
+}
+
+// Whether a scan reads the line "key=value" back as this key and value.
+bool ReadsBack(std::string_view key, std::string_view value) {
+    if (key.size() + value.size() + 1 > PropertyScanner::kPieceLength) return false;
+    if (!key.empty() && (key.front() == '#' || IsSpaceByte(key.front()) ||
+                         IsSpaceByte(key.back()) || HoldsByte(key, '='))) {
+        return false;
+    }
+    if (!value.empty() && (IsSpaceByte(value.front()) || IsSpaceByte(value.back()))) return false;
+    return !HoldsByte(key, '\n') && !HoldsByte(key, '\0') && !HoldsByte(value, '\n') &&
+           !HoldsByte(value, '\0');
+}
+
+// Remembers `lines` (in key order, keys unique) as the properties of `written`, their text,
+// when a scan of it gives exactly them back.
+void RememberWritten(std::string_view written, const std::vector<PropertyView>& lines) {
+    if (written.size() > PropertyScanner::kReadLimit) return;
+    for (const auto& [key, value] : lines) {
+        if (!ReadsBack(key, value)) return;
+    }
+    auto parsed = std::make_shared<ParsedFile>();
+    parsed->bytes.assign(written);
+    parsed->properties.reserve(lines.size());
+    const char* at = parsed->bytes.data();
+    for (const auto& [key, value] : lines) {
+        parsed->properties.emplace_back(std::string_view(at, key.size()),
+                                        std::string_view(at + key.size() + 1, value.size()));
+        at += key.size() + value.size() + 2;
+    }
+    LastParsedFile() = parsed;
+}
+
 // The lines "key=value\n" of `lines`, written into `storage` made to fit them exactly.
 std::string_view WriteLines(const std::vector<PropertyView>& lines,
                             std::unique_ptr<char[]>& storage) {
@@ -305,9 +369,9 @@ bool ZelConfig::LoadAgentConfiguration() {
 // keys and values stay where the file was read to.
 bool ZelConfig::LoadFile(InputFile& file) {
     FileContent content = ReadText(file);
-    const Properties properties = SortedProperties(content, texts);
-    texts.Adopt(content.Release());
-    MergeProperties(properties);
+    std::shared_ptr<const ParsedFile> parsed = ParseFile(content);
+    MergeProperties(parsed->properties);
+    files.push_back(std::move(parsed));
     return true;
 }
 
@@ -331,11 +395,16 @@ void ZelConfig::MergeProperties(const Properties& properties) {
 
 bool ZelConfig::SaveAgentConfiguration() {
     FileLock lock(kAgentConfigurationLockPath);
-    std::unique_ptr<char[]> storage;
-    if (!lock.IsHeld() ||
-        !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
-                             SaveContent(storage), AtomicFile::Durability::Durable,
-                             kAgentConfigurationOldPath)) {
+    bool saved = false;
+    if (lock.IsHeld()) {
+        std::unique_ptr<char[]> storage;
+        Properties lines;
+        const std::string_view content = SaveContent(storage, lines);
+        saved = AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath, content,
+                                    AtomicFile::Durability::Durable, kAgentConfigurationOldPath);
+        if (saved) RememberWritten(content, lines);
+    }
+    if (!saved) {
         ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
         return false;
     }
@@ -346,13 +415,12 @@ bool ZelConfig::SaveAgentConfiguration() {
 // not lost.
 // The file's properties and the store's are both in key order, so one merging walk writes
 // the union: a property this process set takes the store's value, any other the file's.
-std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage) const {
+std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage, Properties& lines) const {
     FileContent text;
     InputFile live(kAgentConfigurationPath);
     if (live.IsOpen()) text = ReadText(live);
-    TextArena overflow;
-    const Properties file = SortedProperties(text, overflow);
-    Properties lines;
+    const std::shared_ptr<const ParsedFile> parsed = ParseFile(text);
+    const Properties& file = parsed->properties;
     lines.reserve(file.size() + attributes.size());
     auto fromFile = file.begin();
     for (const Entry& entry : attributes) {

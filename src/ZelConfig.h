@@ -255,8 +255,6 @@ private:
     bool RegisterRefreshers();
     void OpenMeasureDevice();
     bool LoadFile(InputFile& file);
-    // The next live file's content, in `storage`.
-    std::string_view SaveContent(std::unique_ptr<char[]>& storage) const;
 
     // One record under its key. The texts of both are views into `texts`.
     struct Entry {
@@ -267,6 +265,9 @@ private:
     };
     using Properties = std::vector<std::pair<std::string_view, std::string_view>>;
 
+    // The next live file's content, in `storage`, and its `lines` in key order.
+    std::string_view SaveContent(std::unique_ptr<char[]>& storage, Properties& lines) const;
+
     const Entry* Find(std::string_view key) const;
     // The entry of `key`, inserted (kind Value, empty texts) when there is none.
     Entry& FindOrInsert(std::string_view key, bool& inserted);
@@ -275,6 +276,8 @@ private:
 
     std::vector<Entry> attributes;  // in key order, keys unique
     TextArena texts;
+    // The parsed files whose texts entries refer to.
+    std::vector<std::shared_ptr<const void>> files;
     int measureFd = -1;
 };
 
