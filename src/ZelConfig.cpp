@@ -40,6 +40,8 @@ constexpr OwnAttribute kOwnAttributes[] = {
 };
 
 constexpr size_t kFirstLineLength = 8190;
+// Room for the start-up's own attributes and a default agent configuration file.
+constexpr size_t kExpectedAttributes = 256;
 
 char* SkipSpace(char* text) {
     while (CNumber::IsSpace(static_cast<unsigned char>(*text))) ++text;
@@ -88,7 +90,8 @@ using PropertyView = std::pair<std::string_view, std::string_view>;
 // occurrence of a key winning. The content is cut into pieces by the scan; the pieces of a
 // line too long for one (which the scan hands out from a buffer of its own) are copied
 // into `overflow`.
-std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& overflow) {
+std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& overflow,
+                                           bool& unique) {
     std::vector<PropertyView> properties;
     const char* begin = content.Data();
     const char* end = begin + content.Length() + 1;
@@ -111,6 +114,7 @@ std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& over
     auto last = std::unique(
         properties.rbegin(), properties.rend(),
         [](const PropertyView& a, const PropertyView& b) { return a.first == b.first; });
+    unique = last.base() == properties.begin();
     properties.erase(properties.begin(), last.base());
     return properties;
 }
@@ -124,6 +128,7 @@ struct ParsedFile {
     std::unique_ptr<char[]> cut;  // the scanned copy of `bytes`
     TextArena overflow;
     std::vector<PropertyView> properties;
+    bool unique = true;  // no key occurs twice in the file
 };
 
 std::shared_ptr<const ParsedFile>& LastParsedFile() {
@@ -136,10 +141,17 @@ std::shared_ptr<const ParsedFile> ParseFile(FileContent& content) {
     if (last != nullptr && last->bytes == content.Text()) return last;
     auto parsed = std::make_shared<ParsedFile>();
     parsed->bytes.assign(content.Text());
-    parsed->properties = SortedProperties(content, parsed->overflow);
+    parsed->properties = SortedProperties(content, parsed->overflow, parsed->unique);
     parsed->cut = content.Release();
     last = parsed;
     return last;
+}
+
+// The properties of the content parsed or written last when `content` is that, byte for
+// byte, and holds no key twice (so that the one occurrence of a key is also the first).
+const ParsedFile* RememberedUnique(const FileContent& content) {
+    const ParsedFile* last = LastParsedFile().get();
+    return last != nullptr && last->unique && last->bytes == content.Text() ? last : nullptr;
 }
 
 bool IsSpaceByte(char c) { return CNumber::IsSpace(static_cast<unsigned char>(c)); }
@@ -209,6 +221,7 @@ std::string ZelConfig::sf2StatusPath = "/tmp/sf2status";
 int ZelConfig::measureDeviceFd = -1;
 
 ZelConfig::ZelConfig() {
+    attributes.reserve(kExpectedAttributes);
     DetectWlanInterface();
     bool complete = RunProducers();
     complete = SetOwnAttributes() && complete;
@@ -459,6 +472,14 @@ bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key
         return false;
     }
     FileContent text = ReadText(file);
+    if (const ParsedFile* parsed = RememberedUnique(text)) {
+        const auto entry = std::lower_bound(
+            parsed->properties.begin(), parsed->properties.end(), key,
+            [](const PropertyView& a, const std::string& wanted) { return a.first < wanted; });
+        if (entry == parsed->properties.end() || entry->first != key) return false;
+        output.assign(entry->second.data(), entry->second.size());
+        return true;
+    }
     bool found = false;
     ForEachProperty(text, [&](std::string_view lineKey, std::string_view value) {
         found = key == lineKey;
