@@ -128,7 +128,8 @@ struct ParsedFile {
     std::unique_ptr<char[]> cut;  // the scanned copy of `bytes`
     TextArena overflow;
     std::vector<PropertyView> properties;
-    bool unique = true;  // no key occurs twice in the file
+    bool unique = true;     // no key occurs twice in the file
+    bool indented = false;  // a key begins with white space (possible on the first line)
 };
 
 std::shared_ptr<const ParsedFile>& LastParsedFile() {
@@ -136,12 +137,17 @@ std::shared_ptr<const ParsedFile>& LastParsedFile() {
     return last;
 }
 
+bool IsSpaceByte(char c) { return CNumber::IsSpace(static_cast<unsigned char>(c)); }
+
 std::shared_ptr<const ParsedFile> ParseFile(FileContent& content) {
     std::shared_ptr<const ParsedFile>& last = LastParsedFile();
     if (last != nullptr && last->bytes == content.Text()) return last;
     auto parsed = std::make_shared<ParsedFile>();
     parsed->bytes.assign(content.Text());
     parsed->properties = SortedProperties(content, parsed->overflow, parsed->unique);
+    for (const auto& [key, value] : parsed->properties) {
+        if (!key.empty() && IsSpaceByte(key.front())) parsed->indented = true;
+    }
     parsed->cut = content.Release();
     last = parsed;
     return last;
@@ -154,13 +160,12 @@ const ParsedFile* RememberedUnique(const FileContent& content) {
     return last != nullptr && last->unique && last->bytes == content.Text() ? last : nullptr;
 }
 
-bool IsSpaceByte(char c) { return CNumber::IsSpace(static_cast<unsigned char>(c)); }
-
 bool HoldsByte(std::string_view text, char byte) {
     return std::memchr(text.data(), byte, text.size()) != nullptr;
 }
 
-// Whether a scan reads the line "key=value" back as this key and value.
+// Whether a scan reads the line "key=value" back as this key and value, when it is not the
+// first line of a file.
 bool ReadsBack(std::string_view key, std::string_view value) {
     if (key.size() + value.size() + 1 > PropertyScanner::kPieceLength) return false;
     if (!key.empty() && (key.front() == '#' || IsSpaceByte(key.front()) ||
@@ -172,13 +177,10 @@ bool ReadsBack(std::string_view key, std::string_view value) {
            !HoldsByte(value, '\0');
 }
 
-// Remembers `lines` (in key order, keys unique) as the properties of `written`, their text,
-// when a scan of it gives exactly them back.
+// Remembers `lines` (in key order, keys unique, each one that ReadsBack) as the properties
+// of `written`, their text.
 void RememberWritten(std::string_view written, const std::vector<PropertyView>& lines) {
     if (written.size() > PropertyScanner::kReadLimit) return;
-    for (const auto& [key, value] : lines) {
-        if (!ReadsBack(key, value)) return;
-    }
     auto parsed = std::make_shared<ParsedFile>();
     parsed->bytes.assign(written);
     parsed->properties.reserve(lines.size());
@@ -412,10 +414,11 @@ bool ZelConfig::SaveAgentConfiguration() {
     if (lock.IsHeld()) {
         std::unique_ptr<char[]> storage;
         Properties lines;
-        const std::string_view content = SaveContent(storage, lines);
+        bool readsBack;
+        const std::string_view content = SaveContent(storage, lines, readsBack);
         saved = AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath, content,
                                     AtomicFile::Durability::Durable, kAgentConfigurationOldPath);
-        if (saved) RememberWritten(content, lines);
+        if (saved && readsBack) RememberWritten(content, lines);
     }
     if (!saved) {
         ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
@@ -428,13 +431,15 @@ bool ZelConfig::SaveAgentConfiguration() {
 // not lost.
 // The file's properties and the store's are both in key order, so one merging walk writes
 // the union: a property this process set takes the store's value, any other the file's.
-std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage, Properties& lines) const {
+std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage, Properties& lines,
+                                        bool& readsBack) const {
     FileContent text;
     InputFile live(kAgentConfigurationPath);
     if (live.IsOpen()) text = ReadText(live);
     const std::shared_ptr<const ParsedFile> parsed = ParseFile(text);
     const Properties& file = parsed->properties;
     lines.reserve(file.size() + attributes.size());
+    readsBack = true;
     auto fromFile = file.begin();
     for (const Entry& entry : attributes) {
         const Attribute& attribute = entry.attribute;
@@ -443,11 +448,17 @@ std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage, Proper
             lines.push_back(*fromFile);
         }
         const bool inFile = fromFile != file.end() && fromFile->first == entry.key;
-        lines.emplace_back(entry.key,
-                           inFile && !entry.setHere ? fromFile->second : attribute.value);
+        if (inFile && !entry.setHere) {
+            lines.push_back(*fromFile);
+        } else {
+            lines.emplace_back(entry.key, attribute.value);
+            readsBack = readsBack && ReadsBack(entry.key, attribute.value);
+        }
         if (inFile) ++fromFile;
     }
     lines.insert(lines.end(), fromFile, file.end());
+    // What a scan gave is read back the same, unless its key was indented on the first line.
+    if (parsed->indented) readsBack = false;
     return WriteLines(lines, storage);
 }
 

@@ -265,8 +265,10 @@ private:
     };
     using Properties = std::vector<std::pair<std::string_view, std::string_view>>;
 
-    // The next live file's content, in `storage`, and its `lines` in key order.
-    std::string_view SaveContent(std::unique_ptr<char[]>& storage, Properties& lines) const;
+    // The next live file's content, in `storage`, and its `lines` in key order; `readsBack`
+    // when a scan of the content gives exactly these lines.
+    std::string_view SaveContent(std::unique_ptr<char[]>& storage, Properties& lines,
+                                 bool& readsBack) const;
 
     const Entry* Find(std::string_view key) const;
     // The entry of `key`, inserted (kind Value, empty texts) when there is none.
