@@ -1,5 +1,6 @@
 #include "LogFormater.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -48,7 +49,20 @@ std::string CurrentDateTimeUsec() {
     return text.append(usec);
 }
 
-int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
+// Asked once per thread rather than once per line; a child made by fork asks again.
+thread_local int knownThreadId = 0;
+
+void ForgetThreadId() { knownThreadId = 0; }
+
+int CurrentThreadId() {
+    if (knownThreadId == 0) {
+        static const bool forgottenInChildren =
+            ::pthread_atfork(nullptr, nullptr, ForgetThreadId) == 0;
+        static_cast<void>(forgottenInChildren);
+        knownThreadId = static_cast<int>(::syscall(SYS_gettid));
+    }
+    return knownThreadId;
+}
 
 // The message in full, however long. Should formatting fail (a bad conversion), the format
 // itself is logged so that the statement is not lost.
