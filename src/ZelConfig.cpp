@@ -398,8 +398,11 @@ void ZelConfig::MergeProperties(const Properties& properties) {
     merged.reserve(attributes.size() + properties.size());
     auto own = attributes.begin();
     for (const auto& [key, value] : properties) {
-        for (; own != attributes.end() && own->key < key; ++own) merged.push_back(*own);
-        Entry entry = own != attributes.end() && own->key == key ? *own++ : Entry{key, {}, false};
+        int order = -1;
+        for (; own != attributes.end() && (order = own->key.compare(key)) < 0; ++own) {
+            merged.push_back(*own);
+        }
+        Entry entry = own != attributes.end() && order == 0 ? *own++ : Entry{key, {}, false};
         entry.attribute.kind = AgentProperty;
         entry.attribute.value = value;
         merged.push_back(entry);
@@ -444,10 +447,13 @@ std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage, Proper
     for (const Entry& entry : attributes) {
         const Attribute& attribute = entry.attribute;
         if (attribute.kind != AgentProperty && !entry.setHere) continue;
-        for (; fromFile != file.end() && fromFile->first < entry.key; ++fromFile) {
+        // One comparison per step tells both whether to go on and whether the keys match.
+        int order = -1;
+        for (; fromFile != file.end() && (order = fromFile->first.compare(entry.key)) < 0;
+             ++fromFile) {
             lines.push_back(*fromFile);
         }
-        const bool inFile = fromFile != file.end() && fromFile->first == entry.key;
+        const bool inFile = fromFile != file.end() && order == 0;
         if (inFile && !entry.setHere) {
             lines.push_back(*fromFile);
         } else {
