@@ -7,7 +7,8 @@ TextArena::TextArena() = default;
 TextArena::~TextArena() = default;
 
 std::string_view TextArena::Keep(std::string_view text) {
-    if (text.empty()) return std::string_view();
+    // Never a null view: its bytes may be handed to memcpy and memchr.
+    if (text.empty()) return std::string_view("", 0);
     char* copy;
     if (text.size() > kLargeText) {
         chunks.emplace_back(new char[text.size()]);
