@@ -6,6 +6,7 @@
 #include <LogLevelManager.h>
 #include <Logger.h>
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -52,9 +53,15 @@ void AppendMessage(std::string& line, const std::string& message) {
 
 // Left-adjusted in a field of `width`, as setw and left would write it.
 void AppendField(std::string& line, std::string_view text, int width) {
+    static constexpr std::string_view kBlanks = "                                ";
     line.append(text);
-    if (text.size() < static_cast<size_t>(width)) {
-        line.append(static_cast<size_t>(width) - text.size(), ' ');
+    for (size_t missing = text.size() < static_cast<size_t>(width)
+                              ? static_cast<size_t>(width) - text.size()
+                              : 0;
+         missing > 0;) {
+        const size_t blanks = std::min(missing, kBlanks.size());
+        line.append(kBlanks.data(), blanks);
+        missing -= blanks;
     }
 }
 
@@ -84,7 +91,7 @@ ConfigWebLogging::ConfigWebLayout::~ConfigWebLayout() = default;
 // The line is put together first and written at once: a stream's padding and number
 // formatting would cost more than the rest of the event.
 void ConfigWebLogging::ConfigWebLayout::Format(std::ostream& out, const LogEvent& event) {
-    std::string line;
+    line.clear();  // keeps its storage from event to event
     line.reserve(kLineRoom + event.GetLogMessage().size());
     line.append(event.GetDateTimeUsec()).append(kDateTimeSeparator);
     AppendField(line, event.GetLogLevelName(), kLevelWidth);

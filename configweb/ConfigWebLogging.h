@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 class LogClientRollingFile;
 class LogEvent;
@@ -47,6 +48,9 @@ public:
         ~ConfigWebLayout() override;
 
         void Format(std::ostream& out, const LogEvent& event) override;
+
+    private:
+        std::string line;  // the line being put together
     };
 
     ConfigWebLogging();
