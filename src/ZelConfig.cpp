@@ -211,6 +211,15 @@ std::string_view WriteLines(const std::vector<PropertyView>& lines,
     return std::string_view(storage.get(), length);
 }
 
+// Byte-wise order of keys, most often decided by their first bytes without a call to
+// compare the rest: a search of the store compares keys of different groups first.
+bool KeyLess(std::string_view a, std::string_view b) {
+    if (!a.empty() && !b.empty() && a.front() != b.front()) {
+        return static_cast<unsigned char>(a.front()) < static_cast<unsigned char>(b.front());
+    }
+    return a < b;
+}
+
 bool HoldsAny(const std::string& text, const char* bytes, size_t count) {
     return text.find_first_of(bytes, 0, count) != std::string::npos;
 }
@@ -268,16 +277,16 @@ void ZelConfig::OpenMeasureDevice() {
 }
 
 const ZelConfig::Entry* ZelConfig::Find(std::string_view key) const {
-    const auto entry =
-        std::lower_bound(attributes.begin(), attributes.end(), key,
-                         [](const Entry& a, std::string_view wanted) { return a.key < wanted; });
+    const auto entry = std::lower_bound(
+        attributes.begin(), attributes.end(), key,
+        [](const Entry& a, std::string_view wanted) { return KeyLess(a.key, wanted); });
     return entry != attributes.end() && entry->key == key ? &*entry : nullptr;
 }
 
 ZelConfig::Entry& ZelConfig::FindOrInsert(std::string_view key, bool& inserted) {
-    auto entry =
-        std::lower_bound(attributes.begin(), attributes.end(), key,
-                         [](const Entry& a, std::string_view wanted) { return a.key < wanted; });
+    auto entry = std::lower_bound(
+        attributes.begin(), attributes.end(), key,
+        [](const Entry& a, std::string_view wanted) { return KeyLess(a.key, wanted); });
     inserted = entry == attributes.end() || entry->key != key;
     if (inserted) entry = attributes.insert(entry, Entry{texts.Keep(key), Attribute{}, false});
     return *entry;
