@@ -124,7 +124,8 @@ std::vector<PropertyView> SortedProperties(FileContent& content, TextArena& over
 // them is mostly what this process read or wrote last: content whose bytes are those of
 // the last one is not parsed again.
 struct ParsedFile {
-    std::string bytes;
+    std::unique_ptr<char[]> text;  // holds `bytes`
+    std::string_view bytes;
     std::unique_ptr<char[]> cut;  // the scanned copy of `bytes`
     TextArena overflow;
     std::vector<PropertyView> properties;
@@ -143,7 +144,9 @@ std::shared_ptr<const ParsedFile> ParseFile(FileContent& content) {
     std::shared_ptr<const ParsedFile>& last = LastParsedFile();
     if (last != nullptr && last->bytes == content.Text()) return last;
     auto parsed = std::make_shared<ParsedFile>();
-    parsed->bytes.assign(content.Text());
+    parsed->text.reset(new char[content.Length() + 1]);
+    std::memcpy(parsed->text.get(), content.Data(), content.Length());
+    parsed->bytes = std::string_view(parsed->text.get(), content.Length());
     parsed->properties = SortedProperties(content, parsed->overflow, parsed->unique);
     for (const auto& [key, value] : parsed->properties) {
         if (!key.empty() && IsSpaceByte(key.front())) parsed->indented = true;
@@ -178,13 +181,15 @@ bool ReadsBack(std::string_view key, std::string_view value) {
 }
 
 // Remembers `lines` (in key order, keys unique, each one that ReadsBack) as the properties
-// of `written`, their text.
-void RememberWritten(std::string_view written, const std::vector<PropertyView>& lines) {
+// of `written`, their text, which `storage` holds and is kept with them.
+void RememberWritten(std::unique_ptr<char[]> storage, std::string_view written,
+                     const std::vector<PropertyView>& lines) {
     if (written.size() > PropertyScanner::kReadLimit) return;
     auto parsed = std::make_shared<ParsedFile>();
-    parsed->bytes.assign(written);
+    parsed->text = std::move(storage);
+    parsed->bytes = written;
     parsed->properties.reserve(lines.size());
-    const char* at = parsed->bytes.data();
+    const char* at = written.data();
     for (const auto& [key, value] : lines) {
         parsed->properties.emplace_back(std::string_view(at, key.size()),
                                         std::string_view(at + key.size() + 1, value.size()));
@@ -430,7 +435,7 @@ bool ZelConfig::SaveAgentConfiguration() {
         const std::string_view content = SaveContent(storage, lines, readsBack);
         saved = AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath, content,
                                     AtomicFile::Durability::Durable, kAgentConfigurationOldPath);
-        if (saved && readsBack) RememberWritten(content, lines);
+        if (saved && readsBack) RememberWritten(std::move(storage), content, lines);
     }
     if (!saved) {
         ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
