@@ -1,12 +1,11 @@
 #include "ChangeListFile.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 
 #include "AtomicFile.h"
 #include "CNumber.h"
+#include "FileContent.h"
 #include "FileLock.h"
 #include "InputFile.h"
 
@@ -17,15 +16,10 @@ constexpr const char* kNewSuffix = ".new";
 
 // Only a regular file is read, and no link: /tmp is shared, and a fifo, device or link
 // planted at the path must not block, flood or redirect the request.
-bool ReadBounded(const std::string& path, std::string& text) {
+bool ReadBounded(const std::string& path, FileContent& text) {
     InputFile file(path, InputFile::Links::Refuse);
     if (!file.IsOpen()) return false;
-    char buffer[65536];
-    size_t n;
-    while (text.size() < ChangeListFile::kMaxReadBytes &&
-           (n = std::fread(buffer, 1, sizeof buffer, file.Get())) > 0) {
-        text.append(buffer, std::min(n, ChangeListFile::kMaxReadBytes - text.size()));
-    }
+    text = FileContent(file, ChangeListFile::kMaxReadBytes);
     return true;
 }
 
@@ -43,12 +37,13 @@ void ParseLine(const char* line, size_t length, ChangeListFile::Changes& changes
 }  // namespace
 
 bool ChangeListFile::Read(const std::string& path, Changes& changes, const LineObserver& observer) {
-    std::string text;
-    if (!ReadBounded(path, text)) return false;
+    FileContent content;
+    if (!ReadBounded(path, content)) return false;
+    const std::string_view text = content.Text();
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string_view::npos) end = text.size();
         if (end > start) ParseLine(text.data() + start, end - start, changes, observer);
         start = end + 1;
     }

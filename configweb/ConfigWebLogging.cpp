@@ -6,7 +6,10 @@
 #include <LogLevelManager.h>
 #include <Logger.h>
 
-#include <iomanip>
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <string_view>
 
 #include "ConfigWebLog.h"
 
@@ -34,17 +37,38 @@ bool IsEscaped(char c) {
     return (byte < 0x20 && byte != '\t') || byte == 0x7f;
 }
 
-void WriteMessage(std::ostream& out, const std::string& message) {
+void AppendMessage(std::string& line, const std::string& message) {
     static constexpr char kHex[] = "0123456789abcdef";
     size_t start = 0;
     for (size_t i = 0; i < message.size(); ++i) {
         if (!IsEscaped(message[i])) continue;
-        out.write(message.data() + start, static_cast<std::streamsize>(i - start));
+        line.append(message, start, i - start);
         const unsigned char byte = static_cast<unsigned char>(message[i]);
-        out << "\\x" << kHex[byte >> 4] << kHex[byte & 0xf];
+        const char escape[] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xf]};
+        line.append(escape, sizeof escape);
         start = i + 1;
     }
-    out.write(message.data() + start, static_cast<std::streamsize>(message.size() - start));
+    line.append(message, start, std::string::npos);
+}
+
+// Left-adjusted in a field of `width`, as setw and left would write it.
+void AppendField(std::string& line, std::string_view text, int width) {
+    static constexpr std::string_view kBlanks = "                                ";
+    line.append(text);
+    for (size_t missing = text.size() < static_cast<size_t>(width)
+                              ? static_cast<size_t>(width) - text.size()
+                              : 0;
+         missing > 0;) {
+        const size_t blanks = std::min(missing, kBlanks.size());
+        line.append(kBlanks.data(), blanks);
+        missing -= blanks;
+    }
+}
+
+void AppendField(std::string& line, int number, int width) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    AppendField(line, std::string_view(digits, static_cast<size_t>(end - digits)), width);
 }
 
 }  // namespace
@@ -64,11 +88,20 @@ ConfigWebLogging::~ConfigWebLogging() { delete rollingFile; }
 
 ConfigWebLogging::ConfigWebLayout::~ConfigWebLayout() = default;
 
+// The line is put together first and written at once: a stream's padding and number
+// formatting would cost more than the rest of the event.
 void ConfigWebLogging::ConfigWebLayout::Format(std::ostream& out, const LogEvent& event) {
-    out << event.GetDateTimeUsec() << kDateTimeSeparator << std::left << std::setfill(' ')
-        << std::setw(kLevelWidth) << event.GetLogLevelName() << std::setw(kHandlerWidth)
-        << event.GetLogHandlerName() << std::setw(kThreadIdWidth) << event.GetThreadId()
-        << std::setw(kFileWidth) << event.GetFileName() << std::setw(kLineWidth) << event.GetLine();
-    WriteMessage(out, event.GetLogMessage());
-    out << '\n';
+    line.clear();  // keeps its storage from event to event
+    line.reserve(kLineRoom + event.GetLogMessage().size());
+    line.append(event.GetDateTimeUsec()).append(kDateTimeSeparator);
+    AppendField(line, event.GetLogLevelName(), kLevelWidth);
+    AppendField(line, event.GetLogHandlerName(), kHandlerWidth);
+    AppendField(line, event.GetThreadId(), kThreadIdWidth);
+    AppendField(line, event.GetFileName(), kFileWidth);
+    AppendField(line, event.GetLine(), kLineWidth);
+    AppendMessage(line, event.GetLogMessage());
+    line.push_back('\n');
+    out.setf(std::ios_base::left, std::ios_base::adjustfield);
+    out.fill(' ');
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }

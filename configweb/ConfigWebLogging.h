@@ -3,8 +3,10 @@
 
 #include <LogLayout.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 class LogClientRollingFile;
 class LogEvent;
@@ -39,11 +41,16 @@ public:
         static constexpr int kFileWidth = 25;
         static constexpr int kLineWidth = 6;
         static constexpr const char* kDateTimeSeparator = "  ";
+        // Room for a line without its message.
+        static constexpr size_t kLineRoom = 128;
 
         ConfigWebLayout() = default;
         ~ConfigWebLayout() override;
 
         void Format(std::ostream& out, const LogEvent& event) override;
+
+    private:
+        std::string line;  // the line being put together
     };
 
     ConfigWebLogging();

@@ -18,9 +18,18 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
+int CreateExclusive(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
 bool WriteNewFile(const std::string& tempPath, std::string_view content, bool durable) {
-    ::unlink(tempPath.c_str());
-    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // A stale file of that name is removed only when there is one: normally there is none,
+    // and asking first would cost a system call per save.
+    int fd = CreateExclusive(tempPath);
+    if (fd < 0 && errno == EEXIST) {
+        ::unlink(tempPath.c_str());
+        fd = CreateExclusive(tempPath);
+    }
     if (fd < 0) return false;
     bool ok = WriteAll(fd, content);
     if (ok && durable) ok = ::fsync(fd) == 0;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // How the text of an attribute is obtained when it is read.
 enum AttributeKind : int32_t {
@@ -16,10 +17,10 @@ enum AttributeKind : int32_t {
 // Computes the current value of the attribute `key` into `output`; 1 on success.
 typedef int32_t Refresher(std::string key, std::string& output);
 
-// One record of the attribute store.
+// One record of the attribute store. The texts are views of storage the store owns.
 struct Attribute {
-    std::string value;
-    std::string path;
+    std::string_view value;
+    std::string_view path;
     AttributeKind kind = Value;
     Refresher* refresher = nullptr;
 };

@@ -15,29 +15,35 @@ public:
     // Reading stops after this many bytes, whatever the file holds.
     static constexpr size_t kReadLimit = 8u << 20;
 
-    // `pieceLength` is at most kPieceLength.
+    // Reads the file from its current position. `pieceLength` is at most kPieceLength.
     explicit PropertyScanner(FILE* file, size_t pieceLength = kPieceLength);
+    // Scans the `length` bytes of `text`, a file's content already read, in place: the
+    // pieces are cut out of `text` itself where they end at a line feed or at the end, so
+    // `text[length]` must be writable too.
+    PropertyScanner(char* text, size_t length, size_t pieceLength = kPieceLength);
     PropertyScanner(const PropertyScanner&) = delete;
     PropertyScanner& operator=(const PropertyScanner&) = delete;
     virtual ~PropertyScanner();
 
-    // The next piece, NUL-terminated in a buffer of the scanner that the caller may modify
-    // until the next call (a NUL byte of the file ends the C string early). Null at the end
-    // of the file.
+    // The next piece, NUL-terminated, which the caller may modify until the next call (a
+    // NUL byte of the file ends the C string early). Null at the end of the file.
     char* Next();
 
 private:
     static constexpr size_t kBlockLength = 16384;
 
-    // Makes unread bytes available in `block`; false at the end of the file or the limit.
+    char* NextFromFile();
+    char* NextInText();
+    // Makes unread bytes available in `data`; false at the end of the file or the limit.
     bool Refill();
     void SkipSpace();
 
-    FILE* file;
+    FILE* file = nullptr;  // null when scanning a text
     size_t pieceLength;
+    char* data;  // `block`, or the text
     size_t consumed = 0;
-    size_t position = 0;  // next unread byte of `block`
-    size_t filled = 0;    // bytes of `block` that hold file text
+    size_t position = 0;  // next unread byte of `data`
+    size_t filled = 0;    // bytes of `data` that hold file text
     bool ended = false;   // a read came back short: the end of the file or an error
     bool atStart = true;
     char buffer[kPieceLength + 1];

@@ -3,12 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <set>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Attribute.h"
+#include "TextArena.h"
+
+class InputFile;
 
 // The device attribute store: named text attributes that are fixed, read from the first
 // line of a file, or computed when read, together with the properties of the agent
@@ -106,10 +109,10 @@ public:
 
     // Creates or updates `key` with `kind`; for FileLine `text` is the path, for Value and
     // AgentProperty the value. Any other kind is stored without a text and gives false.
-    bool SetAttribute(const std::string& key, const std::string& text, AttributeKind kind);
+    bool SetAttribute(std::string_view key, std::string_view text, AttributeKind kind);
     // Attaches `refresher` to `key`; a new key becomes kind Refreshed, an existing one keeps
     // its kind.
-    bool SetRefresher(const std::string& key, Refresher* refresher);
+    bool SetRefresher(std::string_view key, Refresher* refresher);
     // The current text of `key` into `output` (cleared first); false for an unknown key, a
     // Refreshed entry without refresher, or a FileLine entry whose file can't be read.
     bool GetAttribute(const std::string& key, std::string& output) const;
@@ -251,12 +254,32 @@ private:
     bool MarkNeoStartup();
     bool RegisterRefreshers();
     void OpenMeasureDevice();
-    bool LoadFile(FILE* file);
-    std::string SaveContent() const;
+    bool LoadFile(InputFile& file);
 
-    std::map<std::string, Attribute> attributes;
-    // Properties set through SetProperty; a save writes them over the file's values.
-    std::set<std::string> setProperties;
+    // One record under its key. The texts of both are views into `texts`.
+    struct Entry {
+        std::string_view key;
+        Attribute attribute;
+        // Set through SetProperty: a save writes it over the file's value.
+        bool setHere = false;
+    };
+    using Properties = std::vector<std::pair<std::string_view, std::string_view>>;
+
+    // The next live file's content, in `storage`, and its `lines` in key order; `readsBack`
+    // when a scan of the content gives exactly these lines.
+    std::string_view SaveContent(std::unique_ptr<char[]>& storage, Properties& lines,
+                                 bool& readsBack) const;
+
+    const Entry* Find(std::string_view key) const;
+    // The entry of `key`, inserted (kind Value, empty texts) when there is none.
+    Entry& FindOrInsert(std::string_view key, bool& inserted);
+    // Sets the properties of a file (in key order, keys unique) as kind AgentProperty.
+    void MergeProperties(const Properties& properties);
+
+    std::vector<Entry> attributes;  // in key order, keys unique
+    TextArena texts;
+    // The parsed files whose texts entries refer to.
+    std::vector<std::shared_ptr<const void>> files;
     int measureFd = -1;
 };
 

@@ -1,11 +1,14 @@
 #include "LogFormater.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "LogEvent.h"
@@ -48,11 +51,58 @@ std::string CurrentDateTimeUsec() {
     return text.append(usec);
 }
 
-int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
+// Asked once per thread rather than once per line; a child made by fork asks again.
+thread_local int knownThreadId = 0;
+
+void ForgetThreadId() { knownThreadId = 0; }
+
+int CurrentThreadId() {
+    if (knownThreadId == 0) {
+        static const bool forgottenInChildren =
+            ::pthread_atfork(nullptr, nullptr, ForgetThreadId) == 0;
+        static_cast<void>(forgottenInChildren);
+        knownThreadId = static_cast<int>(::syscall(SYS_gettid));
+    }
+    return knownThreadId;
+}
+
+// Formats made only of text, "%s" and "%d" (most statements) are written here directly,
+// as printf would write them; false, with nothing taken from `args`, for any other format.
+bool FormatPlainly(const char* format, va_list args, std::string& text) {
+    for (const char* at = std::strchr(format, '%'); at != nullptr; at = std::strchr(at + 2, '%')) {
+        if (at[1] != 's' && at[1] != 'd') return false;
+    }
+    va_list taking;
+    va_copy(taking, args);
+    for (const char* at = format; *at != '\0';) {
+        const char* percent = std::strchr(at, '%');
+        if (percent == nullptr) {
+            text.append(at);
+            break;
+        }
+        text.append(at, static_cast<size_t>(percent - at));
+        if (percent[1] == 's') {
+            const char* argument = va_arg(taking, const char*);
+            text.append(argument != nullptr ? argument : "(null)");
+        } else {
+            char digits[16];
+            const char* end =
+                std::to_chars(digits, digits + sizeof digits, va_arg(taking, int)).ptr;
+            text.append(digits, static_cast<size_t>(end - digits));
+        }
+        at = percent + 2;
+    }
+    va_end(taking);
+    return true;
+}
 
 // The message in full, however long. Should formatting fail (a bad conversion), the format
 // itself is logged so that the statement is not lost.
 std::string FormatMessage(const char* format, va_list args) {
+    std::string plain;
+    if (FormatPlainly(format, args, plain)) {
+        return plain;
+    }
     // Most messages fit here, and are then formatted once instead of measured first.
     char shortText[512];
     va_list measuring;
