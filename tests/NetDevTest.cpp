@@ -7,6 +7,7 @@
 
 #include "ConfigWebLogging.h"
 #include "FileText.h"
+#include "LogFile.h"
 #include "NetDev.h"
 
 namespace {
@@ -118,23 +119,6 @@ TEST(NetDevTest, MissingInterfacesHaveNoAddress) {
     EXPECT_EQ(wlan, "0.0.0.0");
 }
 
-// Level, handler, source and message of each line of the log file.
-std::vector<std::string> LoggedEvents() {
-    const size_t fieldsStart = 26;  // after "YYYY-MM-DD HH:MM:SS.uuuuuu"
-    const size_t fieldsWidth = 68;  // up to the message
-    std::vector<std::string> events;
-    std::istringstream log(filetext::Read(ConfigWebLogging::kLogPath));
-    for (std::string line; std::getline(log, line);) {
-        if (line.size() < fieldsStart + fieldsWidth) continue;
-        std::istringstream fields(line.substr(fieldsStart, fieldsWidth));
-        std::string level, handlerAndThread, source;
-        fields >> level >> handlerAndThread >> source;
-        events.push_back(level + " " + handlerAndThread.substr(0, 19) + " " + source + " " +
-                         line.substr(fieldsStart + fieldsWidth));
-    }
-    return events;
-}
-
 TEST(NetDevTest, IpVerdictsAreLoggedAtDebugLevel) {
     filetext::Remove(ConfigWebLogging::kLogPath);
     {
@@ -145,7 +129,7 @@ TEST(NetDevTest, IpVerdictsAreLoggedAtDebugLevel) {
         NetDev::IsValidHostName("a");
     }
     const std::string prefix = "debug configwebloghandler NetDev ";
-    EXPECT_EQ(LoggedEvents(),
+    EXPECT_EQ(logfile::Events(),
               (std::vector<std::string>{prefix + "IP is valid", prefix + "IP is not valid",
                                         prefix + "IP is not valid"}));
 }

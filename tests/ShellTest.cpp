@@ -15,6 +15,7 @@
 
 #include "ConfigWebLogging.h"
 #include "FileText.h"
+#include "LogFile.h"
 #include "Shell.h"
 
 namespace {
@@ -33,18 +34,9 @@ std::string LogOf(Action action) {
 
 // True when `log` has a line of this class at `level` whose message is `message`.
 bool HasLine(const std::string& log, const std::string& level, const std::string& message) {
-    std::string tag = level;
-    tag.resize(ConfigWebLogging::ConfigWebLayout::kLevelWidth, ' ');
-    tag += "zelloghandler";
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.find(tag) != std::string::npos && line.find("Shell ") != std::string::npos &&
-            line.size() >= message.size() &&
-            line.compare(line.size() - message.size(), message.size(), message) == 0) {
-            return true;
-        }
-    }
-    return false;
+    const std::vector<std::string> events = logfile::Events(log);
+    return std::find(events.begin(), events.end(), level + " zelloghandler Shell " + message) !=
+           events.end();
 }
 
 // Starts a shell script that writes its pid file once ready (through a rename, so the

@@ -215,19 +215,6 @@ TEST(TolSettingsSubmissionTest, AValidSubmissionIsStoredSortedWithTheDealerPadde
     EXPECT_EQ(Property("tol.dealer"), "123456");
 }
 
-// Level, handler, source and message of a log line, without time, process and line number.
-std::string Event(const std::string& line) {
-    if (line.size() < 38) return "<short line: " + line + ">";
-    std::string level = line.substr(28, 10);
-    level.erase(level.find_last_not_of(' ') + 1);
-    const size_t handlerEnd = line.find_first_not_of("abcdefghijklmnopqrstuvwxyz", 38);
-    std::istringstream rest(line.substr(handlerEnd));
-    std::string pid, source, number, message;
-    rest >> pid >> source >> number;
-    std::getline(rest >> std::ws, message);
-    return level + " " + line.substr(38, handlerEnd - 38) + " " + source + " " + message;
-}
-
 TEST(TolSettingsSubmissionTest, OnABareDeviceEachOfTheFourStartUpsLogsWhatItMissed) {
     SetDiscoverMode("1");
     EXPECT_EQ(Submit({}), Redirect(""));
@@ -250,9 +237,7 @@ TEST(TolSettingsSubmissionTest, OnABareDeviceEachOfTheFourStartUpsLogsWhatItMiss
         // third stores the settings, the fourth reads the mode for the signal.
         if (store < 2) expected.push_back("debug configwebloghandler NetDev IP is valid");
     }
-    std::vector<std::string> events;
-    for (const std::string& line : logfile::Lines()) events.push_back(Event(line));
-    EXPECT_EQ(events, expected);
+    EXPECT_EQ(logfile::Events(), expected);
 }
 
 TEST(TolSettingsSubmissionTest, ConfirmingTheRemovalStoresTheSevenPropertiesEmpty) {

@@ -16,6 +16,11 @@ size_t MessageIndex(const std::vector<std::string>& lines, const std::string& me
 std::string LineWithMessage(const std::string& message);
 // How many lines have exactly this message.
 size_t CountMessage(const std::string& message);
+// A line as "LEVEL HANDLER SOURCE MESSAGE": without time, process and line number.
+std::string Event(const std::string& line);
+// The events of every line of `text` (by default, of the log file).
+std::vector<std::string> Events(const std::string& text);
+std::vector<std::string> Events();
 
 }  // namespace logfile
 
