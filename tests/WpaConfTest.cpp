@@ -1,170 +1,119 @@
 // The wpa_supplicant configuration written from the agent configuration, in the private
-// root (its /config holds the settings).
+// root: each row's settings are the agent configuration file, and the row's file is what
+// the writer leaves at the path (a refusal keeps the previous file).
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <string>
-#include <vector>
 
 #include "ConfigWebLogging.h"
-#include "FileText.h"
-#include "LogFile.h"
+#include "Device.h"
 #include "WpaConf.h"
 
 namespace {
 
+using namespace device;
+
 constexpr const char* kPath = "/tmp/wpa.conf";
 constexpr const char* kPrevious = "previous file\n";
-constexpr const char* k24GHz =
-    "2412 2417 2422 2427 2432 2437 2442 2447 2452 2457 2462 2467 2472 2484";
-constexpr const char* k5GHz =
-    "5180 5200 5220 5240 5260 5280 5300 5320 5500 5520 5540 5560 5580 5600 5620 5640 5660 "
-    "5680 5700 5745 5765 5785 5805 5825";
+#define BAND_24 "2412 2417 2422 2427 2432 2437 2442 2447 2452 2457 2462 2467 2472 2484"
+#define BAND_5                                                                                 \
+    "5180 5200 5220 5240 5260 5280 5300 5320 5500 5520 5540 5560 5580 5600 5620 5640 5660 5680 " \
+    "5700 5745 5765 5785 5805 5825"
+#define HEAD(roam, band)                                                            \
+    "ap_scan=1\ncountry=DE\n" roam "network={\n  scan_ssid=1\n  ssid=\"workshop\"\n" \
+    "  scan_freq=" band "\n  freq_list=" band "\n"
+#define FAST "okc=1\nfast_reauth=1\n"
+#define PROTECTED "  peerkey=1\n  ieee80211w=1\n"
 
-using Settings = std::map<std::string, std::string>;
+struct Row {
+    const char* name;
+    const char* settings;  // "key=value" lines over the pre-shared key network below
+    const char* file;      // nullptr: refused, the previous file kept
+};
 
-const Settings kPskNetwork = {
+const std::map<std::string, std::string> kNetwork = {
     {"wlan.conf.infra.security.level", "105"}, {"country.code", "DE"},
     {"wlan.conf.infra.ssid", "workshop"},      {"wlan.conf.infra.band", "1"},
     {"wlan.conf.infra.roaming.enable", "0"},   {"wlan.conf.infra.psk", "secret key"},
+    {"wlan.conf.infra.peapuser", "tech"},      {"wlan.conf.infra.peappw", "pass word"},
+    {"wlan.conf.ap.ssid", "ORVA 1912345"},     {"wlan.conf.ap.psk", "device key"},
+    {"wlan.conf.ap.channel", "6"}};
+
+const Row kRows[] = {
+    {"pre-shared key", "",
+     HEAD(FAST, BAND_24) PROTECTED "  proto=RSN\n  key_mgmt=WPA-PSK WPA-PSK-SHA256\n  psk=\"secret key\"\n}\n"},
+    {"WPA on 5 GHz", "wlan.conf.infra.security.level=107\nwlan.conf.infra.band=0",
+     HEAD(FAST, BAND_5) PROTECTED "  proto=WPA\n  key_mgmt=WPA-PSK WPA-PSK-SHA256\n  psk=\"secret key\"\n}\n"},
+    {"open", "wlan.conf.infra.security.level=104", HEAD("", BAND_24) "  key_mgmt=NONE\n}\n"},
+    {"roaming", "wlan.conf.infra.security.level=104\nwlan.conf.infra.roaming.enable=1",
+     HEAD("", BAND_24) "  roaming_threshold=15\n  bgscan=\"learn:10:-70:30:/config/bgscan.dat\"\n"
+                       "  key_mgmt=NONE\n}\n"},
+    {"roaming threshold",
+     "wlan.conf.infra.security.level=104\nwlan.conf.infra.roaming.enable=1\n"
+     "wlan.conf.infra.roaming.threshold=-60",
+     HEAD("", BAND_24) "  roaming_threshold=-60\n  bgscan=\"learn:10:-70:30:/config/bgscan.dat\"\n"
+                       "  key_mgmt=NONE\n}\n"},
+    {"PEAP", "wlan.conf.infra.security.level=108\nwlan.conf.infra.authentication=EAP-PEAP\n"
+             "wlan.conf.infra.encryption.type=AES",
+     HEAD(FAST, BAND_24) PROTECTED "  proto=WPA\n  key_mgmt=WPA-EAP WPA-EAP-SHA256\n"
+     "  pairwise=CCMP TKIP\n  group=CCMP TKIP\n  eap=PEAP\n  identity=\"tech\"\n"
+     "  password=\"pass word\"\n  phase1=\"peapver=0\"\n  phase2=\"auth=MSCHAPV2\"\n}\n"},
+    {"TLS", "wlan.conf.infra.security.level=106\nwlan.conf.infra.authentication=EAP-TLS\n"
+            "wlan.conf.infra.encryption.type=TKIP",
+     HEAD(FAST, BAND_24) PROTECTED "  proto=RSN\n  key_mgmt=WPA-EAP WPA-EAP-SHA256\n"
+     "  pairwise=TKIP CCMP\n  group=TKIP CCMP\n  eap=TLS\n  identity=\"tech\"\n"
+     "  ca_cert=\"/config/cacert\"\n  client_cert=\"/config/client_cert\"\n"
+     "  private_key=\"/config/private_key\"\n}\n"},
+    {"no encryption type", "wlan.conf.infra.security.level=108\nwlan.conf.infra.authentication=EAP-PEAP",
+     HEAD(FAST, BAND_24) PROTECTED "  proto=WPA\n  key_mgmt=WPA-EAP WPA-EAP-SHA256\n"
+     "  pairwise=CCMP\n  group=CCMP TKIP\n  eap=PEAP\n  identity=\"tech\"\n"
+     "  password=\"pass word\"\n  phase1=\"peapver=0\"\n  phase2=\"auth=MSCHAPV2\"\n}\n"},
+    {"no method", "wlan.conf.infra.security.level=-1", ""},
+    {"access point", "wlan.conf.infra.security.level=109",
+     "network={\n  channel=6\n  mode=3\n  ssid=\"ORVA 1912345\"\n  proto=RSN\n  key_mgmt=WPA-PSK\n"
+     "  psk=\"device key\"\n}\n"},
+    {"a # inside quotes", "wlan.conf.infra.psk=#1",
+     HEAD(FAST, BAND_24) PROTECTED "  proto=RSN\n  key_mgmt=WPA-PSK WPA-PSK-SHA256\n  psk=\"#1\"\n}\n"},
+    {"no level", "wlan.conf.infra.security.level", nullptr},
+    {"no country", "country.code", nullptr},
+    {"no ssid", "wlan.conf.infra.ssid", nullptr},
+    {"band 2", "wlan.conf.infra.band=2", nullptr},
+    {"no psk", "wlan.conf.infra.psk", nullptr},
+    {"no password", "wlan.conf.infra.security.level=106\nwlan.conf.infra.authentication=EAP-PEAP\n"
+                    "wlan.conf.infra.peappw", nullptr},
+    {"no TLS identity", "wlan.conf.infra.security.level=106\nwlan.conf.infra.authentication=EAP-TLS\n"
+                        "wlan.conf.infra.peapuser", nullptr},
+    {"no access point ssid", "wlan.conf.infra.security.level=109\nwlan.conf.ap.ssid", nullptr},
+    {"no access point channel", "wlan.conf.infra.security.level=109\nwlan.conf.ap.channel", nullptr},
+    {"quote in ssid", "wlan.conf.infra.ssid=a\"b", nullptr},
+    {"control byte in psk", "wlan.conf.infra.psk=a\x01z", nullptr},
+    {"comment in channel", "wlan.conf.infra.security.level=109\nwlan.conf.ap.channel=6#x", nullptr},
+    {"delete in country", "country.code=D\x7f", nullptr},
 };
 
-Settings With(Settings settings, const Settings& changes) {
-    for (const auto& [key, value] : changes) settings[key] = value;
-    return settings;
-}
-
-Settings Without(Settings settings, const std::string& key) {
-    settings.erase(key);
-    return settings;
-}
-
-// Writes the settings as the agent configuration and the configuration file.
-int Create(const Settings& settings) {
+// The network's settings with the row's changes ("key=value" sets, a bare key removes).
+std::string Settings(const Row& row) {
+    std::map<std::string, std::string> settings = kNetwork;
+    for (const std::string& line : Lines(row.settings)) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) settings.erase(line);
+        if (equals != std::string::npos) settings[line.substr(0, equals)] = line.substr(equals + 1);
+    }
     std::string file;
     for (const auto& [key, value] : settings) file += key + "=" + value + "\n";
-    filetext::Write("/config/agent.configuration", file);
-    WpaConf writer;
-    return writer.CreateWpaConf(kPath);
+    return file;
 }
 
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
-std::string Head(const std::string& frequencies, bool fastRoaming = true) {
-    return Lines({"ap_scan=1", "country=DE"}) + (fastRoaming ? "okc=1\nfast_reauth=1\n" : "") +
-           Lines({"network={", "  scan_ssid=1", "  ssid=\"workshop\"", "  scan_freq=" + frequencies,
-                  "  freq_list=" + frequencies});
-}
-
-const std::string kProtection = "  peerkey=1\n  ieee80211w=1\n";
-
-TEST(WpaConfTest, PreSharedKeyAndOpenNetworksOnEitherBand) {
-    ASSERT_EQ(Create(kPskNetwork), 0);
-    EXPECT_EQ(filetext::Read(kPath), Head(k24GHz) + kProtection +
-                                         Lines({"  proto=RSN", "  key_mgmt=WPA-PSK WPA-PSK-SHA256",
-                                                "  psk=\"secret key\"", "}"}));
-    ASSERT_EQ(Create(With(kPskNetwork, {{"wlan.conf.infra.security.level", "107"},
-                                        {"wlan.conf.infra.band", "0"}})),
-              0);
-    EXPECT_EQ(filetext::Read(kPath), Head(k5GHz) + kProtection +
-                                         Lines({"  proto=WPA", "  key_mgmt=WPA-PSK WPA-PSK-SHA256",
-                                                "  psk=\"secret key\"", "}"}));
-    ASSERT_EQ(Create(With(kPskNetwork, {{"wlan.conf.infra.security.level", "104"}})), 0);
-    EXPECT_EQ(filetext::Read(kPath), Head(k24GHz, false) + "  key_mgmt=NONE\n}\n");
-}
-
-TEST(WpaConfTest, RoamingAddsThresholdAndBackgroundScan) {
-    const Settings roaming = With(kPskNetwork, {{"wlan.conf.infra.roaming.enable", "1"},
-                                                {"wlan.conf.infra.security.level", "104"}});
-    const std::string bgscan = "  bgscan=\"learn:10:-70:30:/config/bgscan.dat\"\n";
-    ASSERT_EQ(Create(roaming), 0);
-    EXPECT_EQ(filetext::Read(kPath),
-              Head(k24GHz, false) + "  roaming_threshold=15\n" + bgscan + "  key_mgmt=NONE\n}\n");
-    ASSERT_EQ(Create(With(roaming, {{"wlan.conf.infra.roaming.threshold", "-60"}})), 0);
-    EXPECT_EQ(filetext::Read(kPath),
-              Head(k24GHz, false) + "  roaming_threshold=-60\n" + bgscan + "  key_mgmt=NONE\n}\n");
-}
-
-TEST(WpaConfTest, EapBlocksWithTheirCipherLists) {
-    const Settings peap = With(kPskNetwork, {{"wlan.conf.infra.security.level", "108"},
-                                             {"wlan.conf.infra.authentication", "EAP-PEAP"},
-                                             {"wlan.conf.infra.encryption.type", "AES"},
-                                             {"wlan.conf.infra.peapuser", "tech"},
-                                             {"wlan.conf.infra.peappw", "pass word"}});
-    ASSERT_EQ(Create(peap), 0);
-    EXPECT_EQ(filetext::Read(kPath),
-              Head(k24GHz) + kProtection +
-                  Lines({"  proto=WPA", "  key_mgmt=WPA-EAP WPA-EAP-SHA256", "  pairwise=CCMP TKIP",
-                         "  group=CCMP TKIP", "  eap=PEAP", "  identity=\"tech\"",
-                         "  password=\"pass word\"", "  phase1=\"peapver=0\"",
-                         "  phase2=\"auth=MSCHAPV2\"", "}"}));
-    ASSERT_EQ(Create(With(peap, {{"wlan.conf.infra.security.level", "106"},
-                                 {"wlan.conf.infra.authentication", "EAP-TLS"},
-                                 {"wlan.conf.infra.encryption.type", "TKIP"}})),
-              0);
-    EXPECT_EQ(filetext::Read(kPath),
-              Head(k24GHz) + kProtection +
-                  Lines({"  proto=RSN", "  key_mgmt=WPA-EAP WPA-EAP-SHA256", "  pairwise=TKIP CCMP",
-                         "  group=TKIP CCMP", "  eap=TLS", "  identity=\"tech\"",
-                         "  ca_cert=\"/config/cacert\"", "  client_cert=\"/config/client_cert\"",
-                         "  private_key=\"/config/private_key\"", "}"}));
-    ASSERT_EQ(Create(Without(peap, "wlan.conf.infra.encryption.type")), 0);
-    EXPECT_NE(filetext::Read(kPath).find("  pairwise=CCMP\n  group=CCMP TKIP\n"),
-              std::string::npos);
-    // No known method: an empty file, as the default level -1 gives.
-    ASSERT_EQ(Create({{"wlan.conf.infra.security.level", "-1"}}), 0);
-    EXPECT_TRUE(filetext::Exists(kPath));
-    EXPECT_EQ(filetext::Read(kPath), "");
-}
-
-TEST(WpaConfTest, AccessPointBlock) {
-    ASSERT_EQ(Create({{"wlan.conf.infra.security.level", "109"},
-                      {"wlan.conf.ap.ssid", "ORVA 1912345"},
-                      {"wlan.conf.ap.psk", "device key"},
-                      {"wlan.conf.ap.channel", "6"}}),
-              0);
-    EXPECT_EQ(filetext::Read(kPath),
-              Lines({"network={", "  channel=6", "  mode=3", "  ssid=\"ORVA 1912345\"",
-                     "  proto=RSN", "  key_mgmt=WPA-PSK", "  psk=\"device key\"", "}"}));
-}
-
-TEST(WpaConfTest, EveryFailureKeepsThePreviousFile) {
-    const Settings peap = With(kPskNetwork, {{"wlan.conf.infra.security.level", "106"},
-                                             {"wlan.conf.infra.authentication", "EAP-PEAP"},
-                                             {"wlan.conf.infra.peapuser", "tech"},
-                                             {"wlan.conf.infra.peappw", "pw"}});
-    const Settings accessPoint = {{"wlan.conf.infra.security.level", "109"},
-                                  {"wlan.conf.ap.ssid", "ap"},
-                                  {"wlan.conf.ap.psk", "key"},
-                                  {"wlan.conf.ap.channel", "6"}};
-    const std::pair<const char*, Settings> failures[] = {
-        {"no level", Without(kPskNetwork, "wlan.conf.infra.security.level")},
-        {"no country", Without(kPskNetwork, "country.code")},
-        {"no ssid", Without(kPskNetwork, "wlan.conf.infra.ssid")},
-        {"band 2", With(kPskNetwork, {{"wlan.conf.infra.band", "2"}})},
-        {"no psk", Without(kPskNetwork, "wlan.conf.infra.psk")},
-        {"no password", Without(peap, "wlan.conf.infra.peappw")},
-        {"no tls user", With(Without(peap, "wlan.conf.infra.peapuser"),
-                             {{"wlan.conf.infra.authentication", "EAP-TLS"}})},
-        {"no ap ssid", Without(accessPoint, "wlan.conf.ap.ssid")},
-        {"quote in ssid", With(kPskNetwork, {{"wlan.conf.infra.ssid", "a\"b"}})},
-        {"control byte in psk", With(kPskNetwork, {{"wlan.conf.infra.psk", "a\x01z"}})},
-        {"comment in channel", With(accessPoint, {{"wlan.conf.ap.channel", "6#x"}})},
-        {"delete in country", With(kPskNetwork, {{"country.code", "D\x7f"}})},
-    };
-    for (const auto& [name, settings] : failures) {
-        filetext::Write(kPath, kPrevious);
-        EXPECT_EQ(Create(settings), -1) << name;
-        EXPECT_EQ(filetext::Read(kPath), kPrevious) << name;
-        EXPECT_FALSE(filetext::Exists(std::string(kPath) + ".new")) << name;
+TEST(WpaConfTest, EachRowIsWrittenExactlyOrRefusedKeepingThePreviousFile) {
+    for (const Row& row : kRows) {
+        Write(kConfig, Settings(row));
+        Write(kPath, kPrevious);
+        WpaConf writer;
+        EXPECT_EQ(writer.CreateWpaConf(kPath), row.file != nullptr ? 0 : -1) << row.name;
+        EXPECT_EQ(Read(kPath), row.file != nullptr ? row.file : kPrevious) << row.name;
+        EXPECT_FALSE(Exists(std::string(kPath) + ".new")) << row.name;
     }
-    // A "#" inside quotes is read as it is.
-    EXPECT_EQ(Create(With(kPskNetwork, {{"wlan.conf.infra.psk", "#1"}})), 0);
 }
 
 TEST(WpaConfTest, FailuresAreLoggedWithoutTheirValues) {
@@ -172,15 +121,15 @@ TEST(WpaConfTest, FailuresAreLoggedWithoutTheirValues) {
         ConfigWebLogging logging;
         WpaConf writer;
         EXPECT_EQ(writer.CreateWpaConf("/tmp/missing/wpa.conf"), -1);
-        Create(With(kPskNetwork, {{"wlan.conf.infra.psk", "top\"secret"}}));
+        Write(kConfig, Settings({"", "wlan.conf.infra.psk=top\"secret", nullptr}));
+        EXPECT_EQ(writer.CreateWpaConf(kPath), -1);
     }
-    const std::string cantOpen = logfile::LineWithMessage("Can't open /tmp/missing/wpa.conf");
-    EXPECT_NE(cantOpen.find("error     configwebloghandler"), std::string::npos) << cantOpen;
-    EXPECT_NE(cantOpen.find("WpaConf"), std::string::npos) << cantOpen;
-    EXPECT_EQ(logfile::CountMessage("Setting wlan.conf.infra.psk refused: wpa_supplicant would "
-                                    "read it differently; /tmp/wpa.conf left as it was"),
-              1u);
-    EXPECT_EQ(filetext::Read(logfile::kPath).find("top"), std::string::npos);
+    const std::string log = Read(kLog);
+    EXPECT_NE(log.find("Can't open /tmp/missing/wpa.conf"), std::string::npos) << log;
+    EXPECT_NE(log.find("Setting wlan.conf.infra.psk refused: wpa_supplicant would read it "
+                       "differently; /tmp/wpa.conf left as it was"),
+              std::string::npos) << log;
+    EXPECT_EQ(log.find("top"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -1,83 +1,46 @@
 #include "CgiAnswer.h"
 
-#include <algorithm>
 #include <regex>
-#include <string>
 
 namespace cgianswer {
 
 namespace {
 
-constexpr const char* kFields[] = {"outlet", "dealer", "toladdress", "tolport",
-                                   "tolurl", "dns1",   "dns2"};
+#define VALUE "=[-A-Za-z0-9%._~/:]*"
+const std::regex kHeaderLine("(Location|Status|Content-Type): [^\\x00-\\x1f\\x7f]+");
+const std::regex kRedirect("tolsettings\\.cgi\\?sessionid=-?[0-9]+((&(outlet|dealer|toladdress|tolport|tolurl|dns1|dns2)"
+                           "wrong=1)*&outlet" VALUE "&dealer" VALUE "&toladdress" VALUE "&tolport" VALUE "&tolurl" VALUE
+                           "&dns1" VALUE "&dns2" VALUE ")?");
 
-// The form page with the session id; after a failed submission the flags of the rejected
-// fields, then the seven values, percent-encoded.
-std::string RedirectPattern() {
-    std::string names;
-    std::string values;
-    for (const char* field : kFields) {
-        names += std::string(names.empty() ? "" : "|") + field;
-        values += std::string("&") + field + "=[-A-Za-z0-9%._~/:]*";
-    }
-    return "tolsettings\\.cgi\\?sessionid=-?[0-9]+((&(" + names + ")wrong=1)*" + values + ")?";
-}
-
-const std::regex kRedirectTarget(RedirectPattern());
-const std::regex kPlainRedirectTarget("tolsettings\\.cgi\\?sessionid=-?[0-9]+");
-
-bool IsControl(char c) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f;
-}
-
-Shape Fail(Shape shape, const std::string& problem) {
-    shape.wellFormed = false;
-    shape.problem = problem;
-    return shape;
-}
-
-// Takes one "Name: value" line into the shape; false for a line that doesn't belong.
-bool TakeField(const std::string& line, Shape& shape) {
-    for (char c : line) {
-        if (IsControl(c)) return false;
-    }
-    const size_t colon = line.find(": ");
-    if (colon == std::string::npos) return false;
-    const std::string name = line.substr(0, colon);
-    std::string* field = name == "Location"       ? &shape.location
-                         : name == "Status"       ? &shape.status
-                         : name == "Content-Type" ? &shape.contentType
-                                                  : nullptr;
-    if (field == nullptr || !field->empty()) return false;
-    *field = line.substr(colon + 2);
-    return !field->empty();
-}
+Shape Fail(const std::string& problem) { return {false, problem, ""}; }
 
 }  // namespace
 
 Shape Inspect(const std::string& answer) {
-    Shape shape;
     const size_t end = answer.find("\n\n");
-    if (end == std::string::npos) return Fail(shape, "no end of the header block");
+    if (end == std::string::npos) return Fail("no end of the header block");
+    Shape shape{true, "", ""};
+    std::string names;
     for (size_t start = 0; start < end;) {
         const size_t lineEnd = std::min(answer.find('\n', start), end);
         const std::string line = answer.substr(start, lineEnd - start);
-        if (!TakeField(line, shape)) return Fail(shape, "header line '" + line + "'");
+        const std::string name = line.substr(0, line.find(':')) + ";";
+        if (!std::regex_match(line, kHeaderLine) || names.find(name) != std::string::npos) {
+            return Fail("header line '" + line + "'");
+        }
+        names += name;
+        if (name == "Location;") shape.location = line.substr(10);
         start = lineEnd + 1;
     }
-    if (shape.location.empty() && shape.contentType.empty()) {
-        return Fail(shape, "neither a redirect nor a content type");
+    if (!shape.location.empty() && !std::regex_match(shape.location, kRedirect)) {
+        return Fail("redirect target '" + shape.location + "'");
     }
-    if (!shape.location.empty() && !std::regex_match(shape.location, kRedirectTarget)) {
-        return Fail(shape, "redirect target '" + shape.location + "'");
-    }
-    shape.wellFormed = true;
-    return shape;
+    const bool answered = names.find("Location;") != std::string::npos || names.find("Content-Type;") != std::string::npos;
+    return answered ? shape : Fail("neither a redirect nor a content type");
 }
 
 bool IsPlainRedirect(const std::string& location) {
-    return std::regex_match(location, kPlainRedirectTarget);
+    return std::regex_match(location, std::regex("tolsettings\\.cgi\\?sessionid=-?[0-9]+"));
 }
 
 }  // namespace cgianswer

@@ -1,0 +1,326 @@
+// Requests end to end: the built programs run as the web server runs them, each row in a
+// fresh private root, judged by the answer, the stored settings, the change list, the bytes
+// in the settings pipe and the log.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+
+#include "CgiAnswer.h"
+#include "Device.h"
+#include "Program.h"
+
+namespace {
+
+using namespace device;
+
+constexpr const char* kBase = "kald.mode=KALD-Neo\nnetwork.config.discover.mode=1\nother.key=kept\n";
+
+struct Row {
+    const char* name;
+    // "POST", "GET" or "HEAD" to the handler, "PAGE" for a GET of the page, then CGI variables
+    // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe.
+    std::string method;
+    std::string request;  // the body of a POST, else the query
+    // Exact ("Location: ...", "Status: ..."), a data file ("@NAME"), a regular expression
+    // ("~..."), or pieces in order (see ExpectPieces); "": any well-formed answer.
+    std::string answer;
+    // The seven settings afterwards ("|"-separated, every other line kept), the whole file
+    // (holding "\n"), or "": the file unchanged.
+    std::string settings = "";
+    const char* marks = "";  // the change list afterwards; nullptr: not written
+    int signals = 0;
+    const char* log = "";  // events logged in this order, "|"-separated; "!x": none holds x
+    const char* before = kBase;
+    const char* list = nullptr;  // the change list before
+};
+
+#define R(query) "Location: tolsettings.cgi?sessionid=77" query "\n\n\n"
+#define WITH(flags, values) R(flags "&outlet=" values)
+#define FIELDS "7&dealer=42&toladdress=10.0.0.2&tolport=5302&tolurl=/tol"
+constexpr const char* kStored = "7|000042|10.0.0.2|5302|/tol|10.0.0.1|10.0.0.3";
+constexpr const char* kNoDns = "7|000042|10.0.0.2|5302|/tol||";
+constexpr const char* kEmpty = "||||||";
+constexpr const char* kMarked = "77;1\n";
+constexpr const char* kMode202 = "kald.mode=KALD-Neo\nnetwork.config.discover.mode=202\n";
+constexpr const char* kBadRequest = "Status: 400 Bad Request\nContent-Type: text/plain\n\nBad Request\n";
+constexpr const char* kNewSession = "~Location: tolsettings\\.cgi\\?sessionid=[0-9]+\n\n\n";
+constexpr const char* kMultipart = "POST|CONTENT_TYPE=multipart/form-data; boundary=XyZ";
+constexpr const char* kKeys[] = {"tol.outlet", "tol.dealer", "tol.address", "tol.port",
+                                 "tol.extendedurl", "dns.server.1", "dns.server.2"};
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+    return parts;
+}
+
+std::string Padded(std::string text, size_t size) {
+    text.resize(size, 'p');
+    return text;
+}
+
+std::vector<Row> Rows() {
+    const std::string crlf = "%0D%0ASet-Cookie:%20a=1%0D%0A%0D%0A<b>", label(63, 'a');
+    const std::string name253 = label + "." + label + "." + label + "." + std::string(61, 'b');
+    std::string fields;
+    for (int i = 0; i < 10000; ++i) fields += "x=&";
+    // clang-format off
+    return {
+        {"GetWithoutButtonsReverts", "GET", "sessionid=1234", "Location: tolsettings.cgi?sessionid=1234\n\n\n", "", "", 0,
+         "debug configwebloghandler InitialParameters Given session id is 1234|debug configwebloghandler SetTolSettingsCgi "
+         "No remove button|error configwebloghandler SetTolSettingsCgi Element submit not set -> revert"},
+        {"NegativeSessionIdKeepsItsSign", "GET", "sessionid=-5", "Location: tolsettings.cgi?sessionid=-5\n\n\n"},
+        {"NoSessionIdGetsANewOne", "GET", "", kNewSession, "", "", 0, "Given session id is -1|New session id is "},
+        {"ASessionIdOf4096DigitsGetsANewOne", "POST", "sessionid=" + std::string(4096, '9') + "&removeno=No", kNewSession},
+        {"CrLfInTheSessionIdIsCut", "POST", Submission("", "12" + crlf), "Location: tolsettings.cgi?sessionid=12\n\n\n", kStored, "12;1\n", 1},
+        {"RemoveShowsTheConfirmation", "GET", "sessionid=1234&remove=R", "@RemoveConfirmation-1234.html", "", "", 0, "!No remove button"},
+        {"RemoveWinsOverSubmit", "POST", Submission("remove=R", "1234"), "@RemoveConfirmation-1234.html"},
+        {"ConfirmedRemovalStoresTheSettingsEmpty", "POST", "sessionid=77&removeyes=Yes", R(""), kEmpty, kMarked},
+        {"RemovalYesWinsOverNo", "POST", "sessionid=77&removeno=No&removeyes=Y", R(""), kEmpty, kMarked},
+        {"DeclinedRemovalOnlyRedirects", "POST", "sessionid=3&removeno=No", "Location: tolsettings.cgi?sessionid=3\n\n\n", "",
+         "3;0\n7;1\n", 0, "!No remove button", kBase, "7;1\n3;0\njunk\n"},
+        {"ABodyOverTheLimitIsABadRequest", "POST", Padded("", 65537), kBadRequest, "", nullptr, 0,
+         "error configwebloghandler RequestRunner Request body is larger than allowed -> bad request"},
+        {"ATruncatedBodyIsABadRequest", "POST|CONTENT_LENGTH=100", "sessionid=5&removeyes=Yes", kBadRequest, "", nullptr, 0,
+         "Request body is shorter than its CONTENT_LENGTH"},
+        {"ALengthThatIsNoNumberIsABadRequest", "POST|CONTENT_LENGTH=12x", "sessionid=5&removeyes=Y", kBadRequest, "", nullptr, 0,
+         "Request body has an invalid CONTENT_LENGTH"},
+        {"ANegativeLengthIsABadRequest", "POST|CONTENT_LENGTH=-1", "sessionid=5&removeyes=Y", kBadRequest, "", nullptr},
+        {"ALengthShortOfTheBodyCutsIt", "POST|CONTENT_LENGTH=30", Submission(), ""},
+        {"ABodyOf64KiBIsRead", "POST", Padded("sessionid=77&removeyes=Y&p=", 65536), R(""), kEmpty, kMarked},
+        {"AClosedAnswerPipeEndsNormally", "GET|closed", "sessionid=8&remove=1", ""},
+        {"EveryRejectedFieldIsFlaggedInOrder", "POST",
+         Submission("outlet=123&dealer=12a&toladdress=bad_host&tolport=123456&tolurl=a%0Ab&dns1=x&dns2=1.2.3.4.5"),
+         WITH("&outletwrong=1&dealerwrong=1&toladdresswrong=1&tolportwrong=1&tolurlwrong=1&dns1wrong=1&dns2wrong=1",
+              "&dealer=&toladdress=&tolport=&tolurl=&dns1=&dns2="), "", "", 0,
+         "error configwebloghandler SetTolSettingsCgi Element outlet 123 not valid|Element dealer 12a not valid|Element tol "
+         "address bad_host not valid|Element tol port 123456 not valid|Element tol url a\\x0ab not valid|Element dns server 1 "
+         "x not valid|Element dns server 2 1.2.3.4.5 not valid"},
+        {"AcceptedValuesComeBackAfterARejection", "POST", Submission("outlet=&toladdress=tol.example.com&tolport=&tolurl=/a%20b%26c%3Dd&dns2"),
+         WITH("&outletwrong=1", "&dealer=42&toladdress=tol.example.com&tolport=&tolurl=/a%20b%26c%3Dd&dns1=10.0.0.1&dns2="), "", "", 0,
+         "Element dns2 not set", kMode202},
+        {"MissingElementsAreFlaggedWhereRequired", "POST", "sessionid=77&submit=Save",
+         WITH("&dealerwrong=1&toladdresswrong=1&dns1wrong=1", "&dealer=&toladdress=&tolport=&tolurl=&dns1=&dns2="), "", "", 0,
+         "Element outlet not set|Element dealer not set|Element tol address not set|Element tol port not set|Element tol url "
+         "not set|Element dns1 not set|Element dns2 not set"},
+        {"AMissingUrlRejectsWithoutAFlag", "POST", Submission("tolurl"), WITH("", "7&dealer=42&toladdress=10.0.0.2&tolport=5302&tolurl=&dns1=10.0.0.1&dns2=10.0.0.3")},
+        {"LongestOutletDealerAndPortAreStored", "POST", Submission("outlet=07&dealer=999999&tolport=00000"), R(""), "07|999999|10.0.0.2|00000|/tol|10.0.0.1|10.0.0.3", kMarked, 1},
+        {"ShortValuesAreStoredWithTheDealerPadded", "POST", Submission("outlet=0&dealer=1&tolport=&dns2="), R(""), "0|000001|10.0.0.2||/tol|10.0.0.1|", kMarked, 1},
+        {"AHostNameOf253CharactersIsStored", "POST", Submission("toladdress=" + name253), R(""), "7|000042|" + name253 + "|5302|/tol|10.0.0.1|10.0.0.3", kMarked, 1},
+        {"AHostNameOf254CharactersIsRejected", "POST", Submission("toladdress=b" + name253),
+         WITH("&toladdresswrong=1", "7&dealer=42&toladdress=&tolport=5302&tolurl=/tol&dns1=10.0.0.1&dns2=10.0.0.3")},
+        {"ANumberIsAnAddress", "POST", Submission("toladdress=5302"), R(""), "7|000042|5302|5302|/tol|10.0.0.1|10.0.0.3", kMarked, 1},
+        {"ASevenDigitDealerIsRejected", "POST", Submission("dealer=1234567"), WITH("&dealerwrong=1", "7&dealer=&toladdress=10.0.0.2&tolport=5302&tolurl=/tol&dns1=10.0.0.1&dns2=10.0.0.3")},
+        {"ABlankBeforeTheOutletIsRejected", "POST", Submission("outlet=%207"), WITH("&outletwrong=1", "&dealer=42&toladdress=10.0.0.2&tolport=5302&tolurl=/tol&dns1=10.0.0.1&dns2=10.0.0.3")},
+        {"Mode3StoresTheDnsServersEmpty", "POST", Submission("dns1&dns2"), R(""), kNoDns, kMarked, 1, "", "kald.mode=KALD-Neo\nnetwork.config.discover.mode=3\ndns.server.1=8.8.8.8\n"},
+        {"Mode01IsNoDnsMode", "POST", Submission("dns1&dns2"), R(""), kNoDns, kMarked, 1, "", "kald.mode=KALD-Neo\nnetwork.config.discover.mode=01\n"},
+        {"AnEmptyModeIsNoDnsMode", "POST", Submission("dns1&dns2"), R(""), kNoDns, kMarked, 1, "", "kald.mode=KALD-Neo\nnetwork.config.discover.mode=\n"},
+        {"Mode202ChecksTheDnsFields", "POST", Submission("dns1&dns2"), WITH("&dns1wrong=1", FIELDS "&dns1=&dns2="), "", "", 0, "Element dns1 not set|Element dns2 not set", kMode202},
+        {"ADeviceWithoutFilesHasNoDnsMode", "POST", Submission("dns1&dns2"), R(""), kNoDns, kMarked, 0, "", nullptr},
+        {"AnyFirstDnsServerGoesWithAnAddress", "POST", Submission("dns1=any%20text"), R(""), "7|000042|10.0.0.2|5302|/tol|any text|10.0.0.3", kMarked, 1},
+        {"NoFirstDnsServerGoesWithAnAddress", "POST", Submission("dns1="), R(""), "7|000042|10.0.0.2|5302|/tol||10.0.0.3", kMarked, 1},
+        {"AHostNameNeedsTheFirstDnsServer", "POST", Submission("toladdress=tol.example.com&dns1="),
+         WITH("&dns1wrong=1", "7&dealer=42&toladdress=tol.example.com&tolport=5302&tolurl=/tol&dns1=&dns2=10.0.0.3")},
+        {"AHostNameTakesAShortDnsAddress", "POST", Submission("toladdress=tol.example.com&dns1=10.1&dns2=1.2.3"), R(""), "7|000042|tol.example.com|5302|/tol|10.1|1.2.3", kMarked, 1},
+        {"AControlByteInTheFirstDnsServerIsRejected", "POST", Submission("dns1=a%0Db"), WITH("&dns1wrong=1", FIELDS "&dns1=&dns2=10.0.0.3")},
+        {"AValidSubmissionIsStoredSortedAndSignalled", "POST", Submission("tolport=&tolurl=/path%3Fx%3D1"), R(""),
+         "dns.server.1=10.0.0.1\ndns.server.2=10.0.0.3\nkald.mode=KALD-Neo\nnetwork.config.discover.mode=1\nother.key=kept\n"
+         "tol.address=10.0.0.2\ntol.dealer=000042\ntol.extendedurl=/path?x=1\ntol.outlet=7\ntol.port=\n", kMarked, 1,
+         "debug configwebloghandler NetDev IP is valid"},
+        {"KaldModeSendsNoSignal", "POST", Submission(), R(""), kStored, kMarked, 0, "", "kald.mode=KALD\nnetwork.config.discover.mode=1\n"},
+        {"ALongerModeSendsNoSignal", "POST", Submission(), R(""), kStored, kMarked, 0, "", "kald.mode=KALD-Neo2\nnetwork.config.discover.mode=1\n"},
+        {"TheModeIsCaseSensitive", "POST", Submission(), R(""), kStored, kMarked, 0, "", "kald.mode=kald-neo\nnetwork.config.discover.mode=1\n"},
+        {"WithoutThePipeTheSettingsAreStored", "POST|nopipe", Submission(), R(""), kStored, kMarked, 0,
+         "error zelloghandler Shell open pipe '/tmp/zelcom/tol' failed: No such file or directory"},
+        {"ACrossSiteSubmissionChangesNothing", "POST|HTTP_SEC_FETCH_SITE=cross-site|HTTP_HOST=192.0.2.10", Submission(), R(""), "", "", 0,
+         "error configwebloghandler SetTolSettingsCgi Cross-site request refused (Sec-Fetch-Site 'cross-site', Origin '', Host "
+         "'192.0.2.10') -> redirect|!No remove button"},
+        {"AForeignOriginCantRemove", "POST|HTTP_ORIGIN=http://attacker.example|HTTP_HOST=192.0.2.10", "sessionid=77&removeyes=Yes", R("")},
+        {"ANullOriginGetsNoConfirmation", "POST|HTTP_ORIGIN=null|HTTP_HOST=192.0.2.10", "sessionid=77&remove=R", R("")},
+        {"ASameOriginSubmissionIsStored", "POST|HTTP_SEC_FETCH_SITE=same-origin|HTTP_ORIGIN=http://192.0.2.10|HTTP_HOST=192.0.2.10",
+         Submission(), R(""), kStored, kMarked, 1},
+        {"CrLfInEveryFieldIsRejected", "POST", Submission("outlet=7" + crlf + "&dealer=42" + crlf + "&tolurl=/x" + crlf + "&dns2=1" + crlf), ""},
+        {"RawCrLfInTheQueryIsRejected", "GET",
+         "sessionid=4\r\nLocation: http://evil/\r\n&submit=Save&outlet=7&dealer=42&toladdress=10.0.0.2&tolport=1&tolurl=/a\r\nb", ""},
+        {"NulBytesAreRejected", "POST", Submission("outlet=7%00&dealer=4%002&tolurl=/a%00b&toladdress=10.0.0.2%00"), ""},
+        {"RawNulBytesAreNoButton", "POST", std::string("sessionid=77&sub\0mit=Save&outlet=7", 34), R("")},
+        {"InvalidEscapesAreRejected", "POST", "sessionid=%&submit=Save&outlet=%G1&dealer=%4&toladdress=%%&tolport=%ZZ&tolurl=%", ""},
+        {"A1MiBFieldIsABadRequest", "POST", Submission("tolurl=" + std::string(1 << 20, 'u')), kBadRequest, "", nullptr},
+        {"TenThousandFieldsAroundASubmission", "POST", fields + Submission(), R(""), kStored, kMarked, 1},
+        {"NonAsciiBytesInTheUrlAreStored", "POST", Submission("tolurl=/%C3%A9%FF%80"), R(""), "7|000042|10.0.0.2|5302|/\xc3\xa9\xff\x80|10.0.0.1|10.0.0.3", kMarked, 1},
+        {"NoMethodIsNoSubmission", "POST|-REQUEST_METHOD", Submission(), ""},
+        {"AnUnknownMethodIsNoSubmission", "POST|REQUEST_METHOD=BREW", Submission(), ""},
+        {"MultipartWithUnterminatedHeaders", kMultipart, "--XyZ\r\nContent-Disposition: form-data; name=\"sessionid\"\r\nX: 1\r\n--XyZ--", ""},
+        {"MultipartWithANamelessPart", kMultipart, "--XyZ\r\nContent-Disposition: form-data\r\n\r\nv\r\n--XyZ--\r\n", ""},
+        {"PageShowsTheStoredSettings", "PAGE", "sessionid=1234", "@TolSettingsPage-1234.html", "", "", 0, "",
+         "network.config.discover.mode=1\ntol.outlet=7\ntol.dealer=000042\ntol.address=tol.example.com\ntol.port=\n"
+         "tol.extendedurl=/tol/upload\ndns.server.1=10.0.0.1\n"},
+        {"PageOfAFreshDeviceHasANewSessionAndEmptyFields", "PAGE", "",
+         "<input type=\"hidden\" name=\"sessionid\" value=\"|name=\"outlet\" value=\"\"  />|name=\"dns1\" value=\"\" "
+         "disabled=\"disabled\"  />|!class=\"wrong\"", "", "", 0, "New session id is ", nullptr},
+        {"PageMarksRejectedFieldsAndShowsTheRequestValues", "PAGE",
+         "sessionid=55&outletwrong=1&tolportwrong=1&dns2wrong=1&outlet=&dealer=42&toladdress=10.0.0.2&tolport=&tolurl=/a%20b%26c&dns1=&dns2=",
+         "name=\"outlet\" value=\"\" class=\"wrong\"  /><span class=\"message\" >Expected: 1 or 2 digits</span>|name=\"dealer\" "
+         "value=\"42\"  />|name=\"tolport\" value=\"\" class=\"wrong\"|name=\"tolurl\" value=\"/a b&amp;c\"  />|name=\"dns2\" "
+         "value=\"\" class=\"wrong\"|!disabled", "", "", 0, "", "network.config.discover.mode=202\ntol.dealer=000001\n"},
+        {"PageMarksOnlyFlagsOfValueOne", "PAGE", "sessionid=1&outletwrong=0&dealerwrong=1&tolportwrong=y",
+         "name=\"outlet\" value=\"\"  />|name=\"dealer\" value=\"000009\" class=\"wrong\"|name=\"tolport\" value=\"\"  />", "", "", 0, "",
+         "network.config.discover.mode=1\ntol.dealer=000009\n"},
+        {"PageFixesTheDnsFieldsInOtherModes", "PAGE", "sessionid=1",
+         "name=\"dns1\" value=\"10.0.0.1\" disabled=\"disabled\"|name=\"dns2\" value=\"\" disabled=\"disabled\"", "", "", 0, "",
+         "network.config.discover.mode=202 x\ndns.server.1=10.0.0.1\n"},
+        {"PageEscapesStoredValues", "PAGE", "sessionid=1",
+         "name=\"tolurl\" value=\"&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;&lt;b x=&#39;y&#39;&gt;&amp;amp;&#65533;&#65533;\xe9\"|!<script",
+         "", "", 0, "", "tol.extendedurl=\"><script>alert(1)</script><b x='y'>&amp;\x01\x7f\xe9\n"},
+        {"PageEscapesRequestValues", "PAGE", "sessionid=7%22%3E%3Cscript%3E&outletwrong=%3Cscript%3E&tolurl=%22%3E%3Cscript%3E&dealer=%0D%0A%00",
+         "tolsettings.cgi?sessionid=7\" >|name=\"sessionid\" value=\"7\"  />|name=\"dealer\" value=\"&#65533;&#65533;&#65533;\"|"
+         "name=\"tolurl\" value=\"&quot;&gt;&lt;script&gt;\"|!<script|!class=\"wrong\""},
+    };
+    // clang-format on
+}
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+void ExpectAnswer(const std::string& expected, const std::string& answer) {
+    if (expected[0] == '@') {
+        EXPECT_EQ(answer, Read(TEST_DATA_DIR "/" + expected.substr(1)));
+    } else if (expected[0] == '~') {
+        EXPECT_TRUE(std::regex_match(answer, std::regex(expected.substr(1)))) << answer;
+    } else if (expected.rfind("Location: ", 0) == 0 || expected.rfind("Status: ", 0) == 0) {
+        EXPECT_EQ(answer, expected);
+    } else {
+        ExpectPieces(answer, expected);
+    }
+}
+
+void ExpectSettings(const Row& row) {
+    const std::string stored = Read(kConfig), before = row.before != nullptr ? row.before : "";
+    if (row.settings.find('\n') != std::string::npos || (row.settings.empty() && row.before != nullptr)) {
+        EXPECT_EQ(stored, row.settings.empty() ? before : row.settings);
+    } else if (!row.settings.empty()) {
+        const std::vector<std::string> values = Split(row.settings + "|", '|');
+        for (size_t i = 0; i < 7; ++i) EXPECT_EQ(Property(kKeys[i]), values[i]) << kKeys[i];
+        for (const std::string& line : Lines(before)) {
+            const bool kept = line.rfind("dns.", 0) == 0 || ("\n" + stored).find("\n" + line + "\n") != std::string::npos;
+            EXPECT_TRUE(kept) << line;
+        }
+    }
+}
+
+// Every log line whole; the pieces in this order ("!x": no event holds x).
+void ExpectLog(const std::string& expected) {
+    for (const std::string& line : Lines(Read(kLog))) {
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(line[0]))) << line;
+        for (unsigned char c : line) EXPECT_TRUE(c >= 0x20 || c == '\t') << line;
+    }
+    std::string events;
+    for (const std::string& event : LogEvents()) events += event + "\n";
+    ExpectPieces(events, expected);
+}
+
+class RequestTest : public testing::TestWithParam<Row> {};
+
+TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
+    const Row& row = GetParam();
+    const std::vector<std::string> method = Split(row.method, '|');
+    const auto has = [&method](const char* word) { return std::count(method.begin(), method.end(), word) > 0; };
+    if (row.before != nullptr) Write(kConfig, row.before);
+    if (row.list != nullptr) Write(kChangeList, row.list);
+    EXPECT_EQ(has("nopipe") ? 0 : ::mkfifo(kPipe, 0600), 0);
+    const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const bool page = method[0] == "PAGE";
+    Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, page ? "GET" : method[0], row.request);
+    for (const std::string& variable : method) {
+        const size_t equals = variable.find('=');
+        if (variable[0] == '-') program.Unset(variable.substr(1));
+        if (equals != std::string::npos) program.Env(variable.substr(0, equals), variable.substr(equals + 1));
+    }
+    const Outcome outcome = (has("closed") ? program.CloseAnswer() : program).Run();
+    EXPECT_EQ(outcome.status, 0);
+    const cgianswer::Shape shape = cgianswer::Inspect(outcome.out);
+    EXPECT_TRUE(shape.wellFormed || has("closed")) << shape.problem << "\n" << outcome.out.substr(0, 500);
+    if (!row.answer.empty()) ExpectAnswer(row.answer, outcome.out);
+    ExpectSettings(row);
+    EXPECT_EQ(Exists(kChangeList), row.marks != nullptr);
+    EXPECT_EQ(Read(kChangeList), row.marks != nullptr ? row.marks : "");
+    char bytes[8] = {};
+    EXPECT_EQ(std::string(bytes, std::max<ssize_t>(::read(pipe, bytes, sizeof bytes), 0)),
+              std::string(static_cast<size_t>(row.signals), '\x01'));
+    EXPECT_FALSE(Exists(kConfigNew));
+    ExpectLog(row.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RequestTest, testing::ValuesIn(Rows()),
+                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+
+// A valid submission is stored and marked, and the page and the confirmation are answered,
+// whatever the agent configuration, the change list and the status files read at every
+// start-up hold.
+TEST(HostileFileTest, BothProgramsAnswerAndASubmissionIsStoredOverAnyContent) {
+    std::string junk;
+    for (unsigned i = 0; i < 4096; ++i) junk += static_cast<char>((i * 37u + i / 256u) & 0xff);
+    const std::string line(100000, '7');
+    const char nul[] = "kald.mode=KALD\0-Neo\nnetwork.config.discover.mode=1\0x\n\0\0\0\nsernum\0=1\n3;1\0\n\0;\0\n";
+    const std::string contents[] = {"tol.outlet=" + line + "\n" + line + "\n" + std::string(100000, '=') + "\n" + line + ";1\n",
+                                    std::string(nul, sizeof nul - 1), "network.config.discover.mode=1\nkald.mode=KALD-Neo\n4;1",
+                                    "\nnetwork.config.discover.mode=1\n\n7;1\n", junk};
+    for (const std::string& content : contents) {
+        for (const char* path : {kConfig, kChangeList, "/sys/orva_neo/sysinfo/sernum", "/sys/orva_neo/sysinfo/version",
+                                 "/config/wlan.mac", "/etc/VERSION", "/etc/PACKAGE_VERSION", "/app/VERSION",
+                                 "/app/PACKAGE_VERSION", "/livepatch/lp.info", "/tmp/sf2static"}) {
+            Write(path, content);
+        }
+        for (const char* program : {PAGE_BINARY, CGI_BINARY}) {
+            const Outcome outcome = Program::Cgi(program, "GET", "sessionid=21&remove=1").Run();
+            EXPECT_TRUE(outcome.status == 0 && cgianswer::Inspect(outcome.out).wellFormed) << content.substr(0, 30);
+        }
+        const Outcome stored = Program::Cgi(CGI_BINARY, "POST", Submission("", "21")).Run();
+        EXPECT_EQ(stored.out, "Location: tolsettings.cgi?sessionid=21\n\n\n") << content.substr(0, 30);
+        EXPECT_EQ(Property("tol.dealer") + Property("tol.address"), "00004210.0.0.2");
+        EXPECT_EQ(Read(kConfig).find('\0'), std::string::npos);
+        EXPECT_TRUE(std::regex_match(Read(kChangeList), std::regex("(-?[0-9]+;-?[0-9]+\n)*"))) << Read(kChangeList);
+        EXPECT_NE(("\n" + Read(kChangeList)).find("\n21;1\n"), std::string::npos);
+    }
+}
+
+// Run in a root whose /config is read-only, or a small file system filled up (see
+// CMakeLists.txt): the submission is answered, both files stay as they were and each failed
+// save is logged; with room again the next one is stored.
+void ExpectNothingStored(const char* reason) {
+    const std::string live = Read(kConfig), old = Read(kConfigOld);
+    ASSERT_FALSE(live.empty());
+    EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R(""));
+    EXPECT_EQ(Read(kConfig) + Read(kConfigOld), live + old);
+    EXPECT_FALSE(Exists(kConfigNew));
+    const std::vector<std::string> events = LogEvents();
+    EXPECT_EQ(std::count(events.begin(), events.end(),
+                         std::string("error zelloghandler ZelConfig Can't save /config/agent.configuration: ") + reason), 7);
+}
+
+TEST(StorageFailureTest, AReadOnlyConfigFolderKeepsTheFiles) { ExpectNothingStored("Read-only file system"); }
+
+TEST(StorageFailureTest, AFullFileSystemKeepsTheFiles) {
+    Write(kConfig, "kald.mode=KALD\nnetwork.config.discover.mode=1\ntol.dealer=1\n");
+    Write(kConfigOld, "kald.mode=KALD\n");
+    Write("/config/agent.configuration.lock", "");
+    const int fd = ::open("/config/filler", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const std::string block(4096, 'f');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    while (::write(fd, "f", 1) > 0) {
+    }
+    ::close(fd);
+    ExpectNothingStored("No space left on device");
+    ASSERT_EQ(::unlink("/config/filler"), 0);
+    EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R(""));
+    EXPECT_EQ(Property("tol.dealer"), "000042");
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+#include "Program.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+// An unnamed file holding `text`, at its start.
+int TemporaryFile(const std::string& text) {
+    FILE* file = std::tmpfile();
+    const int fd = file != nullptr ? ::dup(::fileno(file)) : -1;
+    if (file != nullptr) std::fclose(file);
+    const bool written = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    return written && ::lseek(fd, 0, SEEK_SET) == 0 ? fd : -1;
+}
+
+std::string Contents(int fd) {
+    std::string text;
+    char buffer[65536];
+    for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) text.append(buffer, n);
+    ::close(fd);
+    return text;
+}
+
+}  // namespace
+
+Program::Program(const std::vector<std::string>& argv) {
+#ifdef PROGRAM_EMULATOR
+    argv_.push_back(PROGRAM_EMULATOR);
+#endif
+    argv_.insert(argv_.end(), argv.begin(), argv.end());
+    env_["PATH"] = "/stubs/bin:/usr/bin:/bin";
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (std::getenv(name) != nullptr) env_[name] = std::getenv(name);
+    }
+}
+
+Program Program::Cgi(const char* binary, const std::string& method, const std::string& data) {
+    Program cgi({binary});
+    cgi.Env("GATEWAY_INTERFACE", "CGI/1.1").Env("REQUEST_METHOD", method);
+    if (method != "POST") return cgi.Env("QUERY_STRING", data);
+    cgi.Env("CONTENT_TYPE", "application/x-www-form-urlencoded").Env("CONTENT_LENGTH", std::to_string(data.size()));
+    cgi.input_ = data;
+    return cgi;
+}
+
+Program& Program::Env(const std::string& name, const std::string& value) {
+    env_[name] = value;
+    return *this;
+}
+
+Program& Program::Unset(const std::string& name) {
+    env_.erase(name);
+    return *this;
+}
+
+Program& Program::CloseAnswer() {
+    closeAnswer_ = true;
+    return *this;
+}
+
+pid_t Program::Spawn(int out, int err) const {
+    std::vector<std::string> envText;
+    for (const auto& [name, value] : env_) envText.push_back(name + "=" + value);
+    std::vector<char*> argv, envp;
+    for (const std::string& word : argv_) argv.push_back(const_cast<char*>(word.c_str()));
+    for (const std::string& entry : envText) envp.push_back(const_cast<char*>(entry.c_str()));
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    const int in = TemporaryFile(input_);
+    const pid_t pid = in < 0 ? -1 : ::fork();
+    if (pid == 0) {
+        ::signal(SIGPIPE, SIG_DFL);
+        ::dup2(in, 0), ::dup2(out, 1), ::dup2(err, 2);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    ::close(in);
+    return pid;
+}
+
+Outcome Program::Run() const {
+    int answer[2] = {-1, -1};
+    if (closeAnswer_ && ::pipe(answer) == 0) ::close(answer[0]);
+    const int out = closeAnswer_ ? answer[1] : TemporaryFile(""), err = TemporaryFile("");
+    Outcome outcome;
+    const pid_t pid = Spawn(out, err);
+    int status = 0;
+    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (pid > 0) outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = closeAnswer_ ? (::close(out), "") : Contents(out);
+    outcome.err = Contents(err);
+    return outcome;
+}
+
+pid_t Program::Start() const {
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t pid = Spawn(null, null);
+    ::close(null);
+    return pid;
+}
+
+std::string Submission(const std::string& changes, const std::string& session) {
+    std::map<std::string, std::string> fields = {{"outlet", "7"},         {"dealer", "42"},   {"toladdress", "10.0.0.2"},
+                                                 {"tolport", "5302"},     {"tolurl", "/tol"}, {"dns1", "10.0.0.1"},
+                                                 {"dns2", "10.0.0.3"}};
+    std::istringstream pairs(changes);
+    for (std::string pair; std::getline(pairs, pair, '&');) {
+        const size_t equals = pair.find('=');
+        if (equals == std::string::npos) fields.erase(pair);
+        if (equals != std::string::npos) fields[pair.substr(0, equals)] = pair.substr(equals + 1);
+    }
+    std::string body = "sessionid=" + session + "&submit=Save";
+    for (const auto& [name, value] : fields) body += "&" + name + "=" + value;
+    return body;
+}
