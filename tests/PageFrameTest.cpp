@@ -1,7 +1,8 @@
-// The page frame and the request edge, in process: what the sibling pages use of the frame
+// The page frame and the request edge, in process: what sibling pages use of the frame
 // beyond the TOL Settings pages, and the answer after a failure.
 
 #include <cgicc/Cgicc.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,67 +18,49 @@ namespace {
 
 using namespace device;
 
-struct Frame {
-    std::string title;
-    int32_t session;
-    const char* onload;
-    std::vector<std::string> scripts;
-    const char* pieces;  // see ExpectPieces
-};
-
-std::string Page(const Frame& frame, bool confirmation) {
+// A page with an empty content area, or (no `scripts`) the removal confirmation.
+std::string Page(const std::string& title, int32_t session, const char* onload, const std::vector<std::string>* scripts) {
     // cgicc's open/close switches live for the process: each page starts afresh.
     cgicc::html::reset(), cgicc::head::reset(), cgicc::title::reset(), cgicc::script::reset();
     cgicc::body::reset(), cgicc::ul::reset(), cgicc::div::reset();
     std::ostringstream out;
     {
         ConfigWebStyle style(out);
-        if (confirmation) {
-            style.WriteRemoveConfirmation(frame.session, frame.title, "/action");
+        if (scripts == nullptr) {
+            style.WriteRemoveConfirmation(session, title, "/action");
         } else {
-            style.SetTitle(frame.title);
-            for (const std::string& script : frame.scripts) style.AddScript(script);
+            style.SetTitle(title);
+            for (const std::string& script : *scripts) style.AddScript(script);
             style.WriteHead();
-            style.WriteBodyStart(frame.session, frame.onload);
+            style.WriteBodyStart(session, onload);
         }
     }
     return out.str();
 }
 
 TEST(PageFrameTest, TitleNavigationScriptsAndBodyFollowThePage) {
-    const Frame frames[] = {
-        {"LAN Settings", 7, "", {},
-         "<title>ORVA Configuration Manager - LAN Settings</title>|<li class=\"active\" ><a "
-         "href=\"/zelconf/lansettings.cgi?sessionid=7\" >LAN Settings</a>|!TOL Settings</a></li><li"},
-        {"tol settings", 7, "", {}, "!active"},
-        {"TOL Settings ", 7, "", {}, "!active"},
-        {"A&B <i>", 7, "", {}, "<title>ORVA Configuration Manager - A&B <i></title>"},
-        {"TOL Settings", 1234, "init('a&b');", {"/js/b.js", "/js/a.js"},
-         "<link href=\"/style/favicon.ico\" rel=\"icon\" type=\"image/x-icon\"  />\n<script "
-         "src=\"/js/b.js\" type=\"text/javascript\" ></script>\n<script src=\"/js/a.js\" "
-         "type=\"text/javascript\" ></script>\n</head>\n<body onload=\"init('a&b');\" scroll=\"no\" "
-         ">\n<div><div id=\"Header\" >|<div class=\"Page\" >|</div>\n</body>\n</html>\n"},
-        {"", INT32_MIN, "", {}, "<title>ORVA Configuration Manager</title>|!active"},
-    };
-    for (const Frame& frame : frames) ExpectPieces(Page(frame, false), frame.pieces);
+    const std::vector<std::string> none, scripts = {"/js/b.js", "/js/a.js"};
+    ExpectPieces(Page("LAN Settings", 7, "", &none), "<title>ORVA Configuration Manager - LAN Settings</title>|<li class=\"active\" >"
+                 "<a href=\"/zelconf/lansettings.cgi?sessionid=7\" >LAN Settings</a>|!TOL Settings</a></li><li");
+    ExpectPieces(Page("tol settings", 7, "", &none) + Page("TOL Settings ", 7, "", &none), "!active");
+    ExpectPieces(Page("A&B <i>", 7, "", &none), "<title>ORVA Configuration Manager - A&B <i></title>");
+    ExpectPieces(Page("TOL Settings", 1234, "init('a&b');", &scripts),
+                 "<link href=\"/style/favicon.ico\" rel=\"icon\" type=\"image/x-icon\"  />\n<script src=\"/js/b.js\" type=\"text/"
+                 "javascript\" ></script>\n<script src=\"/js/a.js\" type=\"text/javascript\" ></script>\n</head>\n<body onload="
+                 "\"init('a&b');\" scroll=\"no\" >\n<div><div id=\"Header\" >|<div class=\"Page\" >|</div>\n</body>\n</html>\n");
     for (const int32_t id : {-1, INT32_MIN}) {
-        const std::string page = Page({"", id, "", {}, ""}, true);
-        ExpectPieces(page, "<title>ORVA Configuration Manager</title>|!active|name=\"sessionid\" value=\"" +
-                               std::to_string(id) + "\"|for ?</b>");
+        const std::string page = Page("", id, "", nullptr), link = "?sessionid=" + std::to_string(id) + "\" >";
+        ExpectPieces(page, "<title>ORVA Configuration Manager</title>|!active|name=\"sessionid\" value=\"" + std::to_string(id) + "\"|for ?</b>");
         size_t links = 0;
-        for (size_t at = page.find("?sessionid=" + std::to_string(id) + "\" >"); at != std::string::npos;
-             at = page.find("?sessionid=" + std::to_string(id) + "\" >", at + 1)) {
-            ++links;
-        }
+        for (size_t at = page.find(link); at != std::string::npos; at = page.find(link, at + 1)) ++links;
         EXPECT_EQ(links, 6u) << id;
     }
     std::ostringstream out;
-    { ConfigWebStyle unused(out); }
     {
         ConfigWebStyle headOnly(out);
         headOnly.WriteHead();
     }
-    EXPECT_EQ(Lines(out.str()).back(), "</head>");  // no body start: nothing more
+    EXPECT_EQ(Lines(out.str()).back(), "</head>");  // without a body start nothing more
 }
 
 TEST(PageFrameTest, OptionsAndChangeButtonsAreBuiltAsAsked) {
@@ -86,36 +69,29 @@ TEST(PageFrameTest, OptionsAndChangeButtonsAreBuiltAsAsked) {
     ConfigWebStyle::AddOption(&list, "Two", "2", true);
     std::ostringstream out;
     out << list;
-    EXPECT_EQ(out.str(), "<select><option value=\"<1>\" >A&B</option><option value=\"2\" "
-                         "selected=\"selected\" >Two</option></select>");
+    EXPECT_EQ(out.str(), "<select><option value=\"<1>\" >A&B</option><option value=\"2\" selected=\"selected\" >Two</option></select>");
     for (const bool remove : {false, true}) {
         for (const bool enabled : {false, true}) {
             cgicc::form form;
             ConfigWebStyle::AddChangeButtons(&form, remove, enabled);
             std::ostringstream buttons;
             buttons << form;
-            const std::string text = buttons.str();
-            ExpectPieces(text, "<div align=\"center\" id=\"changebuttons\" ><input type=\"submit\" "
-                               "name=\"submit\" value=\"Save Changes\" |<span>&nbsp;&nbsp;&nbsp;&nbsp;"
-                               "&nbsp;</span><input type=\"submit\" name=\"revert\"");
-            EXPECT_EQ(text.find("name=\"remove\" value=\"Remove Settings\"") != std::string::npos, remove);
-            size_t disabled = 0;
-            for (size_t at = text.find("disabled"); at != std::string::npos; at = text.find("disabled", at + 1)) ++disabled;
-            EXPECT_EQ(disabled, enabled ? 0u : (remove ? 6u : 4u));
+            const std::string text = buttons.str(), disabled = enabled ? "" : "disabled=\"disabled\"  />";
+            ExpectPieces(text, "<div align=\"center\" id=\"changebuttons\" ><input type=\"submit\" name=\"submit\" value=\"Save "
+                               "Changes\" " + disabled + "|<span>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;</span><input type=\"submit\" "
+                               "name=\"revert\" value=\"Clear Changes\" " + disabled + (remove ? "|name=\"remove\"" : "|!remove"));
+            size_t inputs = 0;
+            for (size_t at = text.find("<input"); at != std::string::npos; at = text.find("<input", at + 1)) ++inputs;
+            EXPECT_EQ(inputs, remove ? 3u : 2u);
         }
     }
 }
 
 // Runs the runner with `body` posted on standard input; what it answered.
-std::string RunWith(const std::string& body, const RequestRunner::Handler& handler,
-                    const RequestRunner::Fallback& fallback) {
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    EXPECT_EQ(::write(fds[1], body.data(), body.size()), static_cast<ssize_t>(body.size()));
-    ::close(fds[1]);
+std::string RunWith(const std::string& body, const RequestRunner::Handler& handler, const RequestRunner::Fallback& fallback) {
+    Write("/tmp/body", body);
     const int savedInput = ::dup(STDIN_FILENO);
-    ::dup2(fds[0], STDIN_FILENO);
-    ::close(fds[0]);
+    ::dup2(::open("/tmp/body", O_RDONLY), STDIN_FILENO);
     ::setenv("REQUEST_METHOD", "POST", 1);
     ::setenv("CONTENT_TYPE", "application/x-www-form-urlencoded", 1);
     ::setenv("CONTENT_LENGTH", std::to_string(body.size()).c_str(), 1);
@@ -124,26 +100,20 @@ std::string RunWith(const std::string& body, const RequestRunner::Handler& handl
     RequestRunner::Run(handler, fallback);
     std::cout.rdbuf(savedOutput);
     ::dup2(savedInput, STDIN_FILENO);
-    ::close(savedInput);
     return out.str();
 }
 
 TEST(PageFrameTest, AFailureIsLoggedAndAnsweredByTheFallbackWhenItCan) {
     ConfigWebLogging logging;
     std::string seen;
-    EXPECT_EQ(RunWith("sessionid=42", [&seen](cgicc::Cgicc& cgi) { seen = cgi("sessionid"); }, nullptr), "");
-    EXPECT_EQ(seen, "42");
-    auto fail = [](cgicc::Cgicc&) { throw std::runtime_error("disk on fire"); };
-    EXPECT_EQ(RunWith("x=1", fail, [] {
-        std::cout << "fallback";
-        return true;
-    }), "fallback");
+    EXPECT_EQ(RunWith("sessionid=42", [&seen](cgicc::Cgicc& cgi) { seen = cgi("sessionid"); }, nullptr) + seen, "42");
+    const auto fail = [](cgicc::Cgicc&) { throw std::runtime_error("disk on fire"); };
+    EXPECT_EQ(RunWith("x=1", fail, [] { return std::cout << "fallback" ? true : false; }), "fallback");
     EXPECT_EQ(RunWith("x=1", fail, [] { return false; }), RequestRunner::kBadRequestAnswer);
     EXPECT_EQ(RunWith("x=1", [](cgicc::Cgicc&) { throw 7; }, nullptr), RequestRunner::kBadRequestAnswer);
-    const std::vector<std::string> events = LogEvents();
-    EXPECT_EQ(std::count(events.begin(), events.end(),
-                         "error configwebloghandler RequestRunner Request failed: disk on fire"), 2);
-    EXPECT_EQ(events.back(), "error configwebloghandler RequestRunner Request failed: unknown error");
+    EXPECT_EQ(LogEvents(), (std::vector<std::string>{"error configwebloghandler RequestRunner Request failed: disk on fire",
+                                                     "error configwebloghandler RequestRunner Request failed: disk on fire",
+                                                     "error configwebloghandler RequestRunner Request failed: unknown error"}));
 }
 
 }  // namespace
