@@ -1,186 +1,168 @@
-// The TOL Settings dialog as a technician uses it, in headless Chromium: reject, correct,
-// store, and remove the settings (declined once, then confirmed); a removal posted by a
-// page of another site changes nothing. Runs inside the private device root next to the web
-// server; a screenshot of each step goes to the screenshot folder.
-// Usage: node tol-settings-dialog.mjs SITE_URL DRIVER_URL SCREENSHOT_DIR PROFILE_DIR
+// The TOL Settings dialog as a technician uses it, in headless Chromium driven over WebDriver:
+// reject, correct, store, and remove the settings (declined once, then confirmed); a removal
+// posted by a page of another site changes nothing. Runs in the private root of browser-test.
+//   node tol-settings-dialog.mjs SOURCE_DIR PAGE_CGI HANDLER_CGI SCREENSHOT_DIR
 import assert from 'node:assert/strict';
-import { readFileSync, writeFileSync } from 'node:fs';
+import { spawn, spawnSync } from 'node:child_process';
+import { once } from 'node:events';
+import { cpSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { basename } from 'node:path';
 
-import { WebDriver } from './WebDriver.mjs';
+const [SOURCE, PAGE_CGI, HANDLER_CGI, SHOTS] = process.argv.slice(2);
+const SITE = 'http://127.0.0.1:8080', DRIVER = 'http://127.0.0.1:9515', WATCHDOG_MS = 90000;
+const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --disable-quic --no-first-run
+    --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars
+    --disable-dev-shm-usage --force-device-scale-factor=1 --window-size=1024,768
+    --user-data-dir=${mkdtempSync('/tmp/chromium-')}`;
+const TITLE = 'ORVA Configuration Manager - TOL Settings';
+const KEYS = { outlet: 'tol.outlet', dealer: 'tol.dealer', toladdress: 'tol.address',
+    tolport: 'tol.port', tolurl: 'tol.extendedurl', dns1: 'dns.server.1', dns2: 'dns.server.2' };
+const FIELDS = Object.keys(KEYS), EMPTY = Object.fromEntries(FIELDS.map((name) => [name, '']));
+let session = null, sessionId = null, taken = 0;
 
-const [siteUrl, driverUrl, screenshotDir, profileDir] = process.argv.slice(2);
-const CHROMIUM = '/usr/bin/chromium';
-const CHROMIUM_ARGS = [
-    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    '--disable-dev-shm-usage', '--hide-scrollbars', '--force-device-scale-factor=1',
-    '--window-size=1024,768', `--user-data-dir=${profileDir}`,
-];
-const AGENT_CONFIGURATION = '/config/agent.configuration';
-const CHANGE_LIST = '/tmp/config_web_changes.lst';
-const FIELDS = ['outlet', 'dealer', 'toladdress', 'tolport', 'tolurl', 'dns1', 'dns2'];
-const KEYS = {
-    outlet: 'tol.outlet', dealer: 'tol.dealer', toladdress: 'tol.address', tolport: 'tol.port',
-    tolurl: 'tol.extendedurl', dns1: 'dns.server.1', dns2: 'dns.server.2',
-};
-const EMPTY = Object.fromEntries(FIELDS.map((name) => [name, '']));
+// WebDriver commands. Any one answer, and any state waited for, gets WATCHDOG_MS: then a hang.
+const hang = (what) => new Error(`hang: no ${what} within ${WATCHDOG_MS / 1000} s`);
+const watchdog = () => AbortSignal.timeout(WATCHDOG_MS);
+async function call(method, path, body) {
+    const response = await fetch(DRIVER + path, { method, body: body && JSON.stringify(body),
+        headers: { 'Content-Type': 'application/json' }, signal: watchdog() })
+        .catch((e) => { throw e.name === 'TimeoutError' ? hang(`answer to ${path}`) : e; });
+    const { value } = await response.json();
+    if (!response.ok) throw new Error(`${method} ${path}: ${value?.error}: ${value?.message}`);
+    return value;
+}
+const command = (method, path, body) => call(method, `/session/${session}${path}`, body);
+const script = (source, ...args) => command('POST', '/execute/sync', { script: source, args });
+const find = async (selector) => Object.values(
+    await command('POST', '/element', { using: 'css selector', value: selector }))[0];
 
-const driver = new WebDriver(driverUrl);
-let step = 0;
+async function waitFor(what, condition) {
+    for (const end = Date.now() + WATCHDOG_MS; Date.now() < end;) {
+        if (await condition().catch(() => false)) return;  // may be between two documents
+        await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    throw hang(what);
+}
 
 async function screenshot(name) {
-    step += 1;
-    const file = `${screenshotDir}/${String(step).padStart(2, '0')}-${name}.png`;
-    writeFileSync(file, await driver.screenshot());
-    console.log(`step ${step}: ${name} (${file})`);
+    const file = `${SHOTS}/${String(++taken).padStart(2, '0')}-${name}.png`;
+    writeFileSync(file, Buffer.from(await command('GET', '/screenshot'), 'base64'));
+    console.log(`step ${taken}: ${name} (${file})`);
 }
 
-function storedProperties() {
-    const properties = {};
-    for (const line of readFileSync(AGENT_CONFIGURATION, 'latin1').split('\n')) {
-        const at = line.indexOf('=');
-        if (at > 0) properties[line.slice(0, at)] = line.slice(at + 1);
-    }
-    return properties;
-}
-
-function storedSettings() {
-    const properties = storedProperties();
-    return Object.fromEntries(FIELDS.map((name) => [name, properties[KEYS[name]]]));
-}
-
-async function shownValues() {
-    const values = {};
-    for (const name of FIELDS) {
-        values[name] = await (await driver.find(`input[name="${name}"]`)).property('value');
-    }
-    return values;
-}
-
-async function markedFields() {
-    const marked = [];
-    for (const input of await driver.findAll('input.wrong')) {
-        marked.push(await input.attribute('name'));
-    }
-    return marked;
-}
-
-async function messages() {
-    const texts = [];
-    for (const span of await driver.findAll('span.message')) texts.push(await span.text());
-    return texts;
+function storedSettings() {  // the fields' properties in the agent configuration
+    const lines = readFileSync('/config/agent.configuration', 'latin1').split('\n');
+    const stored = Object.fromEntries(lines.map((line) => line.split(/=(.*)/s)));
+    return Object.fromEntries(FIELDS.filter((name) => KEYS[name] in stored)
+        .map((name) => [name, stored[KEYS[name]]]));
 }
 
 async function fill(values) {
-    for (const [name, value] of Object.entries(values)) {
-        const input = await driver.find(`input[name="${name}"]`);
-        await input.clear();
-        await input.type(value);
+    for (const [name, text] of Object.entries(values)) {
+        const element = `/element/${await find(`input[name="${name}"]`)}`;
+        await command('POST', `${element}/clear`, {});
+        await command('POST', `${element}/value`, { text });
     }
 }
 
 // Presses a button and waits until the browser shows the next document.
-async function press(buttonName) {
-    const before = await driver.script('return document.documentElement.dataset.seen = "1";');
-    assert.equal(before, '1');
-    await (await driver.find(`input[type="submit"][name="${buttonName}"]`)).click();
-    await driver.waitFor(`the answer to "${buttonName}"`, () => driver.script(
+async function press(button) {
+    await script('document.documentElement.dataset.seen = "1";');
+    await command('POST', `/element/${await find(`[type=submit][name="${button}"]`)}/click`, {});
+    await waitFor(`answer to "${button}"`, () => script(
         'return document.readyState === "complete" && !document.documentElement.dataset.seen;'));
 }
 
-async function expectSettingsPage(sessionId) {
-    assert.equal(await driver.title(), 'ORVA Configuration Manager - TOL Settings');
-    const url = new URL(await driver.url());
-    assert.equal(url.pathname, '/zelconf/tolsettings.cgi');
-    assert.equal(url.searchParams.get('sessionid'), sessionId);
-    assert.equal(await (await driver.find('input[name="sessionid"]')).property('value'), sessionId);
-}
+// What the page shows: its address, title, session, the fields' values, marks and messages.
+const shown = () => script(`const all = (selector) => [...document.querySelectorAll(selector)];
+    const value = (name) => document.querySelector('input[name="' + name + '"]').value;
+    return { url: location.href, title: document.title, sessionId: value('sessionid'),
+        values: Object.fromEntries(arguments[0].map((name) => [name, value(name)])),
+        marked: all('input.wrong').map((e) => e.name), disabled: all('input:disabled').length,
+        messages: all('span.message').map((e) => e.innerText),
+        active: all('#navigation li.active a').map((e) => e.innerText),
+        logo: all('img.Logo').map((e) => e.naturalWidth > 0),
+        header: getComputedStyle(document.getElementById('Header')).backgroundColor };`, FIELDS);
 
-async function openThePage() {
-    await driver.open(`${siteUrl}/zelconf/tolsettings.cgi`);
-    assert.equal(await driver.title(), 'ORVA Configuration Manager - TOL Settings');
-    assert.equal(await (await driver.find('#navigation li.active a')).text(), 'TOL Settings');
-    const sessionId = await (await driver.find('input[name="sessionid"]')).property('value');
-    assert.match(sessionId, /^\d+$/);
-    assert.deepEqual(await shownValues(), EMPTY);
-    assert.equal(await (await driver.find('input[name="dns1"]')).property('disabled'), false);
-    // The style sheets and the logo come from /style/.
-    assert.ok(await driver.script('return document.querySelector("img.Logo").naturalWidth > 0;'));
-    const header = 'return getComputedStyle(document.getElementById("Header")).backgroundColor;';
-    assert.equal(await driver.script(header), 'rgb(18, 60, 100)');
-    await screenshot('opened');
-    return sessionId;
-}
-
-// A page of another site (here a data: document) that would remove the settings through the
-// technician's browser: the device answers with its page and keeps the settings.
-async function refuseRemovalFromAnotherSite(sessionId, stored) {
-    const form = `<form method="post" action="${siteUrl}/zelconf/settolsettings.cgi">` +
-        `<input name="sessionid" value="${sessionId}">` +
-        '<input type="submit" name="removeyes" value="Yes"></form>';
-    await driver.open(`data:text/html,${encodeURIComponent(form)}`);
-    await press('removeyes');
-    await expectSettingsPage(sessionId);
-    assert.deepEqual(await shownValues(), stored);
+// Presses the buttons; then the page is the settings page of this session, showing `values`
+// with the fields `marked` by `messages`, and the agent configuration holds `stored`.
+async function step(buttons, shot, values, stored, marked = [], messages = []) {
+    for (const button of buttons) await press(button);
+    const page = await shown(), url = new URL(page.url);
+    assert.deepEqual([page.title, url.pathname, url.searchParams.get('sessionid'), page.sessionId],
+        [TITLE, '/zelconf/tolsettings.cgi', sessionId, sessionId]);
+    assert.deepEqual([page.values, page.marked, page.messages], [values, marked, messages]);
     assert.deepEqual(storedSettings(), stored);
-    await screenshot('removal-from-another-site-refused');
+    await screenshot(shot);
 }
 
-async function run() {
-    const sessionId = await openThePage();
+async function walk() {
+    await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi` });
+    const { url: _url, sessionId: id, ...opened } = await shown();
+    sessionId = id;
+    assert.match(sessionId, /^\d+$/);
+    assert.deepEqual(opened, { title: TITLE, values: EMPTY, marked: [], disabled: 0, messages: [],
+        active: ['TOL Settings'], logo: [true], header: 'rgb(18, 60, 100)' });  // /style/ served
+    await screenshot('opened');
 
-    const entered = {
-        outlet: '123', dealer: '42', toladdress: '10.0.0.2', tolport: '123456',
-        tolurl: '/tol/upload', dns1: '10.0.0.1', dns2: '10.0.0.3',
-    };
+    const entered = { outlet: '123', dealer: '42', toladdress: '10.0.0.2', tolport: '123456',
+        tolurl: '/tol/upload', dns1: '10.0.0.1', dns2: '10.0.0.3' };
     await fill(entered);
     await screenshot('invalid-values-entered');
-    await press('submit');
-    await expectSettingsPage(sessionId);
-    assert.deepEqual(await markedFields(), ['outlet', 'tolport']);
-    assert.deepEqual(await messages(), ['Expected: 1 or 2 digits', 'Expected: 0 to 5 digits']);
-    assert.deepEqual(await shownValues(), { ...entered, outlet: '', tolport: '' });
-    assert.equal(storedProperties()['tol.outlet'], undefined);
-    await screenshot('outlet-and-port-marked');
-
+    await step(['submit'], 'outlet-and-port-marked', { ...entered, outlet: '', tolport: '' }, {},
+        ['outlet', 'tolport'], ['Expected: 1 or 2 digits', 'Expected: 0 to 5 digits']);
     await fill({ outlet: '7', tolport: '5302' });
-    await press('submit');
-    await expectSettingsPage(sessionId);
     const stored = { ...entered, outlet: '7', dealer: '000042', tolport: '5302' };
-    assert.deepEqual(await markedFields(), []);
-    assert.deepEqual(await shownValues(), stored);
-    assert.deepEqual(storedSettings(), stored);
-    assert.match(readFileSync(CHANGE_LIST, 'latin1'), new RegExp(`^${sessionId};1$`, 'm'));
-    await screenshot('settings-stored');
+    await step(['submit'], 'settings-stored', stored, stored);
+    const changes = readFileSync('/tmp/config_web_changes.lst', 'latin1');
+    assert.match(changes, new RegExp(`^${sessionId};1$`, 'm'));
 
-    await refuseRemovalFromAnotherSite(sessionId, stored);
-
+    // A page of another site (a data: document) posts the removal's "Yes": nothing changes.
+    const form = `<form method="post" action="${SITE}/zelconf/settolsettings.cgi">
+        <input name="sessionid" value="${sessionId}">
+        <input type="submit" name="removeyes" value="Yes">`;
+    await command('POST', '/url', { url: `data:text/html,${encodeURIComponent(form)}` });
+    await step(['removeyes'], 'removal-from-another-site-refused', stored, stored);
     await press('remove');
-    assert.equal(await (await driver.find('#changebuttons b')).text(),
+    assert.equal(await command('GET', `/element/${await find('#changebuttons b')}/text`),
         'Are you really sure to delete the settings for TOL Settings?');
     await screenshot('remove-confirmation');
-    await press('removeno');
-    await expectSettingsPage(sessionId);
-    assert.deepEqual(await shownValues(), stored);
-    assert.deepEqual(storedSettings(), stored);
-    await screenshot('remove-declined');
-
-    await press('remove');
-    await press('removeyes');
-    await expectSettingsPage(sessionId);
-    assert.deepEqual(await shownValues(), EMPTY);
-    assert.deepEqual(storedSettings(), EMPTY);
-    await screenshot('settings-removed');
+    await step(['removeno'], 'remove-declined', stored, stored);
+    await step(['remove', 'removeyes'], 'settings-removed', EMPTY, EMPTY);
 }
 
+// The web server's folder as on the device, lighttpd handing the CGIs a sanitizer build's
+// settings; the dialog shows all seven fields in this discovery mode.
+for (const cgi of [PAGE_CGI, HANDLER_CGI]) cpSync(cgi, `/tmp/www/zelconf/${basename(cgi)}`);
+cpSync(`${SOURCE}/configweb/style`, '/tmp/www/style', { recursive: true });
+const env = ['ASAN_OPTIONS', 'UBSAN_OPTIONS'].map((n) => `"${n}" => "${process.env[n] ?? ''}"`);
+writeFileSync('/tmp/lighttpd.conf', readFileSync(`${SOURCE}/scripts/lighttpd.conf`, 'latin1')
+    .replaceAll('@PORT@', '8080').replaceAll('@WWW@', '/tmp/www') +
+    `server.modules += ("mod_setenv")\nsetenv.add-environment = (${env.join(', ')})\n`);
+writeFileSync('/config/agent.configuration', 'network.config.discover.mode=1\n');
+// The servers of the root; the end of one before the walk's fails the walk.
+const servers = [['/usr/sbin/lighttpd', '-D', '-f', '/tmp/lighttpd.conf'],
+    ['/usr/bin/chromedriver', '--port=9515', '--log-level=WARNING',
+        '--log-path=/tmp/log/chromedriver.log']]
+    .map(([program, ...args]) => spawn(program, args, { stdio: ['ignore', 'ignore', 'inherit'] }));
 try {
-    await driver.start(CHROMIUM, CHROMIUM_ARGS);
-    await run();
-    console.log(`passed: ${step} steps`);
+    await Promise.race([...servers.map((server) => once(server, 'exit').then(([code, signal]) => {
+        throw new Error(`${server.spawnfile} ended (${code ?? signal})`); })), (async () => {
+        await waitFor('server answers', async () => (await fetch(`${SITE}/style/color.css`,
+            { signal: watchdog() })).ok && (await call('GET', '/status')).ready);
+        ({ sessionId: session } = await call('POST', '/session', { capabilities: { alwaysMatch: {
+            browserName: 'chrome', 'goog:chromeOptions':
+                { binary: '/usr/bin/chromium', args: CHROMIUM_FLAGS.split(/\s+/) } } } }));
+        await walk();
+    })()]);
+    console.log(`passed: ${taken} steps`);
 } catch (error) {
-    console.error(`FAILED after step ${step}: ${error.stack || error}`);
-    if (driver.sessionId !== null) await screenshot('failure').catch(() => {});
+    console.error(`FAILED after step ${taken}: ${error.stack || error}`);
+    if (session !== null) await screenshot('failure').catch(() => {});
+    spawnSync('sh', ['-c', 'tail -n 50 /tmp/log/*.log'], { stdio: ['ignore', 2, 2] });
     process.exitCode = 1;
 } finally {
-    await driver.quit().catch(() => {});
+    if (session !== null) await command('DELETE', '').catch(() => {});
+    servers.forEach((server) => server.kill());
+    process.exit();  // not waiting for a walk that a server's end cut short
 }
