@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <map>
 #include <random>
@@ -46,13 +47,10 @@ Properties Whole() {
         properties[key] = line.substr(key.size() + 1);
         previous = key;
     }
-    EXPECT_TRUE(!text.empty() && text.back() == '\n');
     int filler = 0;
     for (int i = 0; i < kFiller; ++i) filler += properties["fill." + std::to_string(1000 + i)] == "x";
-    EXPECT_EQ(filler, kFiller);
-    for (const char* key : {"crash.a", "crash.b"}) {
-        EXPECT_EQ(properties[key], Payload(std::stoul("0" + properties[key]))) << key;
-    }
+    EXPECT_TRUE(filler == kFiller && !text.empty() && text.back() == '\n');
+    for (const char* key : {"crash.a", "crash.b"}) EXPECT_EQ(properties[key], Payload(std::stoul("0" + properties[key])));
     return properties;
 }
 
@@ -91,13 +89,12 @@ uint32_t LastReport(const Writer& writer, uint32_t none) {
 // at /proc-real).
 bool InsideSave(const Writer& writer) {
     const std::string folder = "/proc-real/" + std::to_string(writer.pid) + "/fd";
-    const std::string temporary = writer.key != kMarks ? "agent.configuration.new" : "config_web_changes.lst.new";
+    const char* temporary = writer.key != kMarks ? "agent.configuration.new" : "config_web_changes.lst.new";
     DIR* fds = ::opendir(folder.c_str());
     bool inside = false;
     for (dirent* entry; fds != nullptr && (entry = ::readdir(fds)) != nullptr;) {
         char target[256] = {};
-        inside = inside || (::readlink((folder + "/" + entry->d_name).c_str(), target, 255) > 0 &&
-                            std::string(target).find(temporary) != std::string::npos);
+        inside |= ::readlink((folder + "/" + entry->d_name).c_str(), target, 255) > 0 && std::strstr(target, temporary) != nullptr;
     }
     if (fds != nullptr) ::closedir(fds);
     return inside;
@@ -155,8 +152,7 @@ TEST(CrashSafetyTest, KilledWritersLeaveWholeFilesAndTheNextSaveWorks) {
                                          std::uniform_real_distribution<double>(0, 1)(random)));
         int status = 0;
         const bool running = ::waitpid(submission, &status, WNOHANG) == 0;
-        ::kill(submission, SIGKILL);
-        ::waitpid(submission, &status, 0);
+        ::kill(submission, SIGKILL), ::waitpid(submission, &status, 0);
         submissions += running && WIFSIGNALED(status);
         const Properties live = Whole();
         ChangeListFile::Changes marks;
