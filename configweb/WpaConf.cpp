@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -60,6 +61,18 @@ bool WriteAll(int fd, const std::string& content) {
 WpaConf::WpaConf() = default;
 
 WpaConf::~WpaConf() { Discard(); }
+
+bool WpaConf::IsCountryCode(const std::string& code) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return code.size() == 2 && letter(code[0]) && letter(code[1]);
+}
+
+bool WpaConf::IsRawKey(const std::string& psk) {
+    return psk.size() == kRawKeyDigits &&
+           std::all_of(psk.begin(), psk.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+           });
+}
 
 bool WpaConf::IsWritable(const std::string& value, bool quoted) {
     for (char c : value) {
@@ -153,7 +166,7 @@ int WpaConf::WritePskBlock(const char* proto) {
     if (WriteSecuredHead() != 0 || !Require(kPskKey, psk)) return -1;
     AddLine(std::string("  proto=") + proto);
     AddLine("  key_mgmt=WPA-PSK WPA-PSK-SHA256");
-    if (!AddValue("  psk=", kPskKey, psk, true)) return -1;
+    if (!AddKey(kPskKey, psk)) return -1;
     AddLine(kNetworkClose);
     return 0;
 }
@@ -208,10 +221,10 @@ int WpaConf::WriteAccessPointBlock() {
     AddLine(kNetworkOpen);
     if (!AddValue("  channel=", kApChannelKey, channel, false)) return -1;
     AddLine("  mode=3");
-    if (!AddValue("  ssid=", kApSsidKey, ssid, true)) return -1;
+    if (!AddSsid(kApSsidKey, ssid)) return -1;
     AddLine("  proto=RSN");
     AddLine("  key_mgmt=WPA-PSK");
-    if (!AddValue("  psk=", kApPskKey, psk, true)) return -1;
+    if (!AddKey(kApPskKey, psk)) return -1;
     AddLine(kNetworkClose);
     return 0;
 }
@@ -228,6 +241,9 @@ int WpaConf::WriteGlobalLines() {
     std::string country;
     if (!Require(kCountryKey, country)) return -1;
     AddLine("ap_scan=1");
+    // Without a code wpa_supplicant keeps its world regulatory domain.
+    if (country.empty()) return 0;
+    if (!IsCountryCode(country)) return Refuse(kCountryKey);
     return AddValue("country=", kCountryKey, country, false) ? 0 : -1;
 }
 
@@ -251,7 +267,7 @@ int WpaConf::WriteNetworkHead() {
     const std::string frequencies = band == kBand5GHz ? kFrequencies5GHz : kFrequencies24GHz;
     AddLine(kNetworkOpen);
     AddLine("  scan_ssid=1");
-    if (!AddValue("  ssid=", kSsidKey, ssid, true)) return -1;
+    if (!AddSsid(kSsidKey, ssid)) return -1;
     AddLine("  scan_freq=" + frequencies);
     AddLine("  freq_list=" + frequencies);
     if (roaming != kRoamingOn) return 0;
@@ -289,11 +305,25 @@ bool WpaConf::Require(const char* key, std::string& value) const {
     return true;
 }
 
+int WpaConf::Refuse(const char* key) const {
+    WEB_ERROR(kRefusedSetting, key, targetPath.c_str());
+    return -1;
+}
+
+bool WpaConf::AddSsid(const char* key, const std::string& ssid) {
+    if (ssid.size() > kMaxSsidBytes) return Refuse(key) == 0;
+    return AddValue("  ssid=", key, ssid, true);
+}
+
+bool WpaConf::AddKey(const char* key, const std::string& psk) {
+    // 64 hexadecimal digits are the raw key, written bare; anything else is a passphrase.
+    if (IsRawKey(psk)) return AddValue("  psk=", key, psk, false);
+    if (psk.size() < kMinPassphrase || psk.size() > kMaxPassphrase) return Refuse(key) == 0;
+    return AddValue("  psk=", key, psk, true);
+}
+
 bool WpaConf::AddValue(const char* prefix, const char* key, const std::string& value, bool quoted) {
-    if (!IsWritable(value, quoted)) {
-        WEB_ERROR(kRefusedSetting, key, targetPath.c_str());
-        return false;
-    }
+    if (!IsWritable(value, quoted)) return Refuse(key) == 0;
     AddLine(quoted ? prefix + ('"' + value + '"') : prefix + value);
     return true;
 }

@@ -39,6 +39,11 @@ public:
     static constexpr int32_t kLevelPskWpa = 107;
     static constexpr int32_t kLevelAccessPoint = 109;
 
+    static constexpr size_t kMaxSsidBytes = 32;
+    static constexpr size_t kMinPassphrase = 8;
+    static constexpr size_t kMaxPassphrase = 63;
+    static constexpr size_t kRawKeyDigits = 64;
+
     static constexpr const char* kTempSuffix = ".new";
     static constexpr const char* kCreateMessage = "CreateWpaConf";
     static constexpr const char* kCantOpen = "Can't open %s";
@@ -100,6 +105,13 @@ private:
     // Appends `prefix` and the value (in double quotes when `quoted`) as one line; false
     // (logged) when the value can't be written.
     bool AddValue(const char* prefix, const char* key, const std::string& value, bool quoted);
+    // The SSID of at most 32 bytes, and the pre-shared key: 64 hexadecimal digits or a
+    // passphrase of 8 to 63 characters. Anything else is refused (logged, false).
+    bool AddSsid(const char* key, const std::string& ssid);
+    bool AddKey(const char* key, const std::string& psk);
+    int Refuse(const char* key) const;
+    static bool IsCountryCode(const std::string& code);
+    static bool IsRawKey(const std::string& psk);
     void AddLine(const std::string& line);
 
     const AgentConfiguration* configuration = nullptr;

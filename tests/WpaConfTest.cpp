@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "ConfigWebLogging.h"
@@ -23,6 +24,7 @@ constexpr const char* kPrevious = "previous file\n";
 #define HEAD(roam, band)                                                            \
     "ap_scan=1\ncountry=DE\n" roam "network={\n  scan_ssid=1\n  ssid=\"workshop\"\n" \
     "  scan_freq=" band "\n  freq_list=" band "\n"
+#define RAW "0123456789abcdefABCDEF0123456789abcdefABCDEF0123456789abcdef0123"
 #define FAST "okc=1\nfast_reauth=1\n"
 #define PROTECTED "  peerkey=1\n  ieee80211w=1\n"
 
@@ -73,8 +75,11 @@ const Row kRows[] = {
     {"access point", "wlan.conf.infra.security.level=109",
      "network={\n  channel=6\n  mode=3\n  ssid=\"ORVA 1912345\"\n  proto=RSN\n  key_mgmt=WPA-PSK\n"
      "  psk=\"device key\"\n}\n"},
-    {"a # inside quotes", "wlan.conf.infra.psk=#1",
-     HEAD(FAST, BAND_24) PROTECTED "  proto=RSN\n  key_mgmt=WPA-PSK WPA-PSK-SHA256\n  psk=\"#1\"\n}\n"},
+    {"a # inside quotes", "wlan.conf.infra.psk=#1234567",
+     HEAD(FAST, BAND_24) PROTECTED "  proto=RSN\n  key_mgmt=WPA-PSK WPA-PSK-SHA256\n  psk=\"#1234567\"\n}\n"},
+    {"raw key", "wlan.conf.infra.psk=" RAW, HEAD(FAST, BAND_24) PROTECTED "  proto=RSN\n  key_mgmt=WPA-PSK WPA-PSK-SHA256\n  psk=" RAW "\n}\n"},
+    {"no country code", "country.code=\nwlan.conf.infra.security.level=104",
+     "ap_scan=1\nnetwork={\n  scan_ssid=1\n  ssid=\"workshop\"\n  scan_freq=" BAND_24 "\n  freq_list=" BAND_24 "\n  key_mgmt=NONE\n}\n"},
     {"no level", "wlan.conf.infra.security.level", nullptr},
     {"no country", "country.code", nullptr},
     {"no ssid", "wlan.conf.infra.ssid", nullptr},
@@ -113,6 +118,70 @@ TEST(WpaConfTest, EachRowIsWrittenExactlyOrRefusedKeepingThePreviousFile) {
         EXPECT_EQ(writer.CreateWpaConf(kPath), row.file != nullptr ? 0 : -1) << row.name;
         EXPECT_EQ(Read(kPath), row.file != nullptr ? row.file : kPrevious) << row.name;
         EXPECT_FALSE(Exists(std::string(kPath) + ".new")) << row.name;
+    }
+}
+
+// Values as a technician sets them, each written and read by the real wpa_supplicant as
+// meant, or refused by the writer with the previous file kept.
+struct Reading {
+    std::string settings;  // "key=value" lines over the network above
+    bool written;
+};
+
+std::vector<Reading> Readings() {
+    const std::string ssid32(32, 's'), utf8 = "Werkstatt \xc3\xa9\xc3\xa8", psk63(63, 'p'), raw = RAW;
+    const char* const peap = "wlan.conf.infra.security.level=108\nwlan.conf.infra.authentication=EAP-PEAP\n";
+    const char* const ap = "wlan.conf.infra.security.level=109\n";
+    // clang-format off
+    return {
+        {"", true}, {"wlan.conf.infra.security.level=107\nwlan.conf.infra.band=0", true}, {"wlan.conf.infra.security.level=104", true},
+        {"wlan.conf.infra.security.level=104\nwlan.conf.infra.roaming.enable=1", true}, {ap, true},
+        {"wlan.conf.infra.security.level=106\nwlan.conf.infra.authentication=EAP-TLS", true}, {peap, true},
+        {std::string(peap) + "wlan.conf.infra.encryption.type=AES", true}, {std::string(peap) + "wlan.conf.infra.encryption.type=TKIP", true},
+        {"wlan.conf.infra.ssid=two words", true}, {"wlan.conf.infra.ssid=a#b", true}, {"wlan.conf.infra.ssid=back\\slash", true},
+        {"wlan.conf.infra.ssid=" + utf8, true}, {"wlan.conf.infra.ssid=" + ssid32, true}, {"wlan.conf.infra.ssid=x", true},
+        {"wlan.conf.infra.ssid=it's", true}, {"wlan.conf.infra.ssid=" + std::string(16, 'x') + "\xc3\xa9" + std::string(14, 'x'), true},
+        {"wlan.conf.infra.psk=12345678", true}, {"wlan.conf.infra.psk=" + psk63, true}, {"wlan.conf.infra.psk=#1234567", true},
+        {"wlan.conf.infra.psk=with  blanks", true}, {"wlan.conf.infra.psk=back\\slash", true}, {"wlan.conf.infra.psk=p\xc3\xa4sswort", true},
+        {"wlan.conf.infra.psk=" + raw, true}, {"wlan.conf.infra.psk=" + std::string(64, 'A'), true}, {"wlan.conf.infra.psk=it's a key", true},
+        {std::string(peap) + "wlan.conf.infra.peapuser=DOMAIN\\tech", true}, {std::string(peap) + "wlan.conf.infra.peapuser=tech@example.com", true},
+        {std::string(peap) + "wlan.conf.infra.peapuser=" + utf8, true}, {std::string(peap) + "wlan.conf.infra.peappw=#p a\\ss", true},
+        {std::string(peap) + "wlan.conf.infra.peappw=x", true}, {std::string(ap) + "wlan.conf.ap.ssid=" + ssid32, true},
+        {std::string(ap) + "wlan.conf.ap.psk=" + psk63, true}, {std::string(ap) + "wlan.conf.ap.psk=" + raw, true},
+        {std::string(ap) + "wlan.conf.ap.ssid=ORVA #1", true}, {"country.code=US", true}, {"country.code=", true},
+        {"country.code=D", false}, {"country.code=DEU", false}, {"country.code=1A", false}, {"wlan.conf.infra.psk=1234567", false},
+        {"wlan.conf.infra.psk=", false}, {"wlan.conf.infra.psk=" + psk63 + "pp", false},
+        {"wlan.conf.infra.psk=" + std::string(63, 'a') + "g", false}, {std::string(ap) + "wlan.conf.ap.psk=short", false},
+        {"wlan.conf.infra.ssid=" + ssid32 + "s", false}, {std::string(ap) + "wlan.conf.ap.ssid=" + ssid32 + "s", false},
+        {"wlan.conf.infra.ssid=", true},
+    };
+    // clang-format on
+}
+
+// What wpa_supplicant says of the file, without the two lines Debian's build doesn't know.
+std::string ReaderComplaints(const std::string& file) {
+    std::string copy;
+    for (const std::string& line : Lines(file)) {
+        if (line.rfind("  channel=", 0) != 0 && line.rfind("  roaming_threshold=", 0) != 0) copy += line + "\n";
+    }
+    Write("/tmp/reader.conf", copy);
+    if (std::system("/usr/sbin/wpa_supplicant -c /tmp/reader.conf -i lo -D wired -dd > /tmp/reader.out 2>&1") == -1) return "no shell";
+    std::string complaints;
+    for (const std::string& line : Lines(Read("/tmp/reader.out"))) {
+        if (line.find("failed to parse") != std::string::npos || line.find("Invalid") != std::string::npos ||
+            line.find("Failed to read") != std::string::npos || line.find("not found") != std::string::npos) complaints += line + "\n";
+    }
+    return Read("/tmp/reader.out").find("Reading configuration file") == std::string::npos ? Read("/tmp/reader.out") : complaints;
+}
+
+TEST(WpaConfTest, TheRealReaderTakesEveryWrittenFileAsMeant) {
+    ASSERT_TRUE(Exists("/usr/sbin/wpa_supplicant")) << "wpa_supplicant is not installed (scripts/setup-deps)";
+    for (const Reading& reading : Readings()) {
+        Write(kConfig, Settings({"", reading.settings.c_str(), nullptr}));
+        Write(kPath, kPrevious);
+        EXPECT_EQ(WpaConf().CreateWpaConf(kPath), reading.written ? 0 : -1) << reading.settings;
+        const std::string file = Read(kPath);
+        EXPECT_EQ(reading.written ? ReaderComplaints(file) : file, reading.written ? "" : kPrevious) << reading.settings << "\n" << file;
     }
 }
 
