@@ -81,8 +81,12 @@ int ZelConfigTool::Show(const Arguments&) {
 
 int ZelConfigTool::Set(const Arguments& keyAndValue) {
     const std::string& key = keyAndValue[0];
+    const std::string& value = keyAndValue[1];
+    // Every reader trims a value: blanks at its ends would be reported stored and then lost.
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (!value.empty() && (blank(value.front()) || blank(value.back()))) return Failure(Format(kBlankEnds, key));
     AgentConfiguration configuration;
-    if (!configuration.Set(key, keyAndValue[1])) return Failure(Format(kCantSet, key));
+    if (!configuration.Set(key, value)) return Failure(Format(kCantSet, key));
     WEB_INFO(kPropertySet, key.c_str());
     return kSuccess;
 }

@@ -23,6 +23,8 @@ public:
     static constexpr const char* kRunMessage = "zelconfig %s";
     static constexpr const char* kCantRead = "can't read attribute %s";
     static constexpr const char* kCantSet = "can't set property %s";
+    static constexpr const char* kBlankEnds =
+        "can't set property %s: its value begins or ends with a blank, which every reader drops";
     static constexpr const char* kPropertySet = "property %s set";
     static constexpr const char* kUnknownColorName = "no device color is named '%s'";
     static constexpr const char* kUnknownColorCode = "no device color has the code '%s'";
@@ -62,8 +64,9 @@ COMMANDS
       at once, as the configuration pages do: under the writers' lock, through
       agent.configuration.new, the previous file kept as agent.configuration.old.
       There is no delete: set KEY "" keeps the key with an empty value. Fails when the
-      key is empty or holds "=", when key or value holds a line break or NUL, or when
-      the file can't be saved. The device's programs see the value at their next start.
+      key is empty or holds "=", when key or value holds a line break or NUL, when the
+      value begins or ends with a blank or tab (readers drop them), or when the file
+      can't be saved. The device's programs see the value at their next start.
 
   summary
       Prints "[0s;1s;2s;3s]". Field 0 is the reservation: s is "*" while reserved and
