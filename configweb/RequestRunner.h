@@ -22,8 +22,11 @@ public:
         "Status: 400 Bad Request\nContent-Type: text/plain\n\nBad Request\n";
 
     static void Run(const Handler& handler, const Fallback& fallback);
+    // Whether this request is a HEAD request, which must change nothing.
+    static bool IsHead();
 
 private:
+    static void RunHandler(const Handler& handler, const Fallback& fallback);
     static void Answer(const Fallback& fallback);
 };
 

@@ -14,6 +14,7 @@
 #include "InitialParameters.h"
 #include "NetDev.h"
 #include "RequestOrigin.h"
+#include "RequestRunner.h"
 #include "Shell.h"
 #include "UrlEncoding.h"
 
@@ -112,6 +113,7 @@ void SetTolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
         return;
     }
     if (FormElement::IsPresent(cgi, ConfigWebStyle::kRemoveYesName)) {
+        if (RequestRunner::IsHead()) return WriteRedirect();
         parameters.SetChanged(kChanged);
         RemoveSettings();
         return;
@@ -158,6 +160,7 @@ void SetTolSettingsCgi::HandleSubmission(cgicc::Cgicc& cgi, InitialParameters& p
         WriteRedirect();
         return;
     }
+    if (RequestRunner::IsHead()) return WriteRedirect();
     if (dealer.size() < kDealerDigits) dealer.insert(0, kDealerDigits - dealer.size(), '0');
     StoreSettings();
     parameters.SetChanged(kChanged);

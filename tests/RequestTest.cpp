@@ -23,7 +23,7 @@ constexpr const char* kBase = "kald.mode=KALD-Neo\nnetwork.config.discover.mode=
 
 struct Row {
     const char* name;
-    // "POST", "GET" or "HEAD" to the handler, "PAGE" for a GET of the page, then CGI variables
+    // "POST", "GET" or "HEAD" to the handler, "PAGE" or "HEADPAGE" for the page, then CGI variables
     // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe.
     std::string method;
     std::string request;  // the body of a POST, else the query
@@ -79,6 +79,10 @@ std::vector<Row> Rows() {
         {"NoSessionIdGetsANewOne", "GET", "", kNewSession, "", "", 0, "Given session id is -1|New session id is "},
         {"ASessionIdOf4096DigitsGetsANewOne", "POST", "sessionid=" + std::string(4096, '9') + "&removeno=No", kNewSession},
         {"CrLfInTheSessionIdIsCut", "POST", Submission("", "12" + crlf), "Location: tolsettings.cgi?sessionid=12\n\n\n", kStored, "12;1\n", 1},
+        {"HeadOfARemovalChangesNothing", "HEAD", "sessionid=77&removeyes=Yes", "Location: tolsettings.cgi?sessionid=77\n\n"},
+        {"HeadOfASubmissionChangesNothing", "HEAD", Submission(), "Location: tolsettings.cgi?sessionid=77\n\n"},
+        {"HeadOfTheConfirmationIsItsHeaders", "HEAD", "sessionid=1234&remove=R", "~Content-Type: text/html\n\n"},
+        {"HeadOfThePageIsItsHeaders", "HEADPAGE", "sessionid=1234", "~Content-Type: text/html\n\n"},
         {"RemoveShowsTheConfirmation", "GET", "sessionid=1234&remove=R", "@RemoveConfirmation-1234.html", "", "", 0, "!No remove button"},
         {"RemoveWinsOverSubmit", "POST", Submission("remove=R", "1234"), "@RemoveConfirmation-1234.html"},
         {"ConfirmedRemovalStoresTheSettingsEmpty", "POST", "sessionid=77&removeyes=Yes", R(""), kEmpty, kMarked},
@@ -223,8 +227,9 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     if (row.list != nullptr) Write(kChangeList, row.list);
     EXPECT_EQ(has("nopipe") ? 0 : ::mkfifo(kPipe, 0600), 0);
     const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const bool page = method[0] == "PAGE";
-    Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, page ? "GET" : method[0], row.request);
+    const bool page = method[0].find("PAGE") != std::string::npos;
+    const std::string verb = method[0] == "HEADPAGE" ? "HEAD" : page ? "GET" : method[0];
+    Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, verb, row.request);
     for (const std::string& variable : method) {
         const size_t equals = variable.find('=');
         if (variable[0] == '-') program.Unset(variable.substr(1));
