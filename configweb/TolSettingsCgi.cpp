@@ -105,7 +105,10 @@ cgicc::HTMLElement* TolSettingsCgi::CreateForm(const cgicc::Cgicc& cgi, int32_t 
                                                const Values& values, bool dnsByHand) {
     auto* form = new cgicc::form();
     form->set("method", "post").set("action", SetTolSettingsCgi::kFormAction);
-    ConfigWebStyle::AddSessionIdField(form, sessionId);
+    // Strict HTML keeps a form's inputs inside a block.
+    auto* hidden = new cgicc::div();
+    ConfigWebStyle::AddSessionIdField(hidden, sessionId);
+    form->add(hidden);
     auto* table = new cgicc::table();
     table->set("class", kFieldsClass);
     for (std::size_t i = 0; i < kFieldCount; ++i) {
