@@ -15,3 +15,11 @@ std::string AgentConfiguration::Get(const std::string& key) const {
 bool AgentConfiguration::Set(const std::string& key, const std::string& value) {
     return store.SetProperty(key, value) && store.SaveAgentConfiguration();
 }
+
+bool AgentConfiguration::SetAll(const Properties& properties) {
+    for (const auto& [key, value] : properties) {
+        if (!ZelConfig::IsStorableProperty(key, value)) return store.SetProperty(key, value);  // logs the refusal
+    }
+    for (const auto& [key, value] : properties) store.SetProperty(key, value);
+    return store.SaveAgentConfiguration();
+}

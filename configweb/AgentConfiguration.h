@@ -2,6 +2,8 @@
 #define CONFIGWEB_AGENTCONFIGURATION_H
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ZelConfig.h"
 
@@ -25,6 +27,10 @@ public:
     // Sets the property and saves the whole file. False when the value can't be stored
     // (see ZelConfig::SetProperty) or the save failed.
     bool Set(const std::string& key, const std::string& value);
+    using Properties = std::vector<std::pair<std::string, std::string>>;
+    // Sets every property and saves the file once: all of them are stored or none (a value
+    // that can't be stored saves nothing). False when one can't be stored or the save failed.
+    bool SetAll(const Properties& properties);
 
 private:
     ZelConfig store;

@@ -312,7 +312,10 @@ bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
 }
 
 void SetTolSettingsCgi::SaveSettings(AgentConfiguration& configuration) {
-    for (const Setting& setting : kSettings) configuration.Set(setting.key, this->*setting.member);
+    // One save for the whole submission: a power cut leaves the old settings or the new ones.
+    AgentConfiguration::Properties properties;
+    for (const Setting& setting : kSettings) properties.emplace_back(setting.key, this->*setting.member);
+    configuration.SetAll(properties);
 }
 
 void SetTolSettingsCgi::StoreSettings() {

@@ -103,6 +103,10 @@ TEST(StoredFilesTest, AccessorsReadTheLiveFileAndKeepEachOthersChanges) {
     EXPECT_EQ(first.Get("k") + first.Get("only.old"), "firstonly.old not found");
     ASSERT_TRUE(first.Set("from.first", "1") && second.Set("from.second", "2") && first.Set("a", "changed"));
     EXPECT_EQ(Read(kConfig), "a=changed\nfrom.first=1\nfrom.second=2\nk=second\nkald.mode=KALD\n");
+    EXPECT_FALSE(second.SetAll({{"x", "1"}, {"y", "line\nbreak"}}));  // all or none
+    EXPECT_EQ(Read(kConfig), "a=changed\nfrom.first=1\nfrom.second=2\nk=second\nkald.mode=KALD\n");
+    EXPECT_TRUE(second.SetAll({{"x", "1"}, {"a", "2"}}));
+    EXPECT_EQ(Read(kConfig), "a=2\nfrom.first=1\nfrom.second=2\nk=second\nkald.mode=KALD\nx=1\n");
     Write("/config/f", "original\n");
     ASSERT_EQ(::mkdir("/config/dir", 0755), 0);
     Write("/config/dir/keep", "k");  // a rename over a folder that isn't empty fails
