@@ -18,24 +18,22 @@ namespace {
 constexpr const char* kLogSource = "RequestRunner";
 constexpr const char* kHeadMethod = "HEAD";
 
-bool IsHeadRequest() {
-    const char* method = std::getenv("REQUEST_METHOD");
-    return method != nullptr && std::strcmp(method, kHeadMethod) == 0;
-}
-
 }  // namespace
 
 void RequestRunner::Run(const Handler& handler, const Fallback& fallback) {
     std::signal(SIGPIPE, SIG_IGN);
     // A HEAD request is answered with the headers of the GET answer and no body.
     HeaderOnlyBuffer headOnly(std::cout.rdbuf());
-    std::streambuf* const answer = IsHeadRequest() ? std::cout.rdbuf(&headOnly) : nullptr;
+    std::streambuf* const answer = IsHead() ? std::cout.rdbuf(&headOnly) : nullptr;
     RunHandler(handler, fallback);
     std::cout.flush();
     if (answer != nullptr) std::cout.rdbuf(answer);
 }
 
-bool RequestRunner::IsHead() { return IsHeadRequest(); }
+bool RequestRunner::IsHead() {
+    const char* method = std::getenv("REQUEST_METHOD");
+    return method != nullptr && std::strcmp(method, kHeadMethod) == 0;
+}
 
 void RequestRunner::RunHandler(const Handler& handler, const Fallback& fallback) {
     try {

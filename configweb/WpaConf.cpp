@@ -68,9 +68,8 @@ bool WpaConf::IsCountryCode(const std::string& code) {
 }
 
 bool WpaConf::IsRawKey(const std::string& psk) {
-    return psk.size() == kRawKeyDigits &&
-           std::all_of(psk.begin(), psk.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return psk.size() == kRawKeyDigits && std::all_of(psk.begin(), psk.end(), [](char c) {
+               return CNumber::DigitValue(static_cast<unsigned char>(c)) < 16;
            });
 }
 
@@ -243,7 +242,7 @@ int WpaConf::WriteGlobalLines() {
     AddLine("ap_scan=1");
     // Without a code wpa_supplicant keeps its world regulatory domain.
     if (country.empty()) return 0;
-    if (!IsCountryCode(country)) return Refuse(kCountryKey);
+    if (!IsCountryCode(country)) return Refuse(kCountryKey) ? 0 : -1;
     return AddValue("country=", kCountryKey, country, false) ? 0 : -1;
 }
 
@@ -305,25 +304,25 @@ bool WpaConf::Require(const char* key, std::string& value) const {
     return true;
 }
 
-int WpaConf::Refuse(const char* key) const {
+bool WpaConf::Refuse(const char* key) const {
     WEB_ERROR(kRefusedSetting, key, targetPath.c_str());
-    return -1;
+    return false;
 }
 
 bool WpaConf::AddSsid(const char* key, const std::string& ssid) {
-    if (ssid.size() > kMaxSsidBytes) return Refuse(key) == 0;
+    if (ssid.size() > kMaxSsidBytes) return Refuse(key);
     return AddValue("  ssid=", key, ssid, true);
 }
 
 bool WpaConf::AddKey(const char* key, const std::string& psk) {
     // 64 hexadecimal digits are the raw key, written bare; anything else is a passphrase.
     if (IsRawKey(psk)) return AddValue("  psk=", key, psk, false);
-    if (psk.size() < kMinPassphrase || psk.size() > kMaxPassphrase) return Refuse(key) == 0;
+    if (psk.size() < kMinPassphrase || psk.size() > kMaxPassphrase) return Refuse(key);
     return AddValue("  psk=", key, psk, true);
 }
 
 bool WpaConf::AddValue(const char* prefix, const char* key, const std::string& value, bool quoted) {
-    if (!IsWritable(value, quoted)) return Refuse(key) == 0;
+    if (!IsWritable(value, quoted)) return Refuse(key);
     AddLine(quoted ? prefix + ('"' + value + '"') : prefix + value);
     return true;
 }

@@ -109,7 +109,7 @@ private:
     // passphrase of 8 to 63 characters. Anything else is refused (logged, false).
     bool AddSsid(const char* key, const std::string& ssid);
     bool AddKey(const char* key, const std::string& psk);
-    int Refuse(const char* key) const;
+    bool Refuse(const char* key) const;  // logs the refusal; always false
     static bool IsCountryCode(const std::string& code);
     static bool IsRawKey(const std::string& psk);
     void AddLine(const std::string& line);

@@ -166,12 +166,15 @@ std::string ReaderComplaints(const std::string& file) {
     }
     Write("/tmp/reader.conf", copy);
     if (std::system("/usr/sbin/wpa_supplicant -c /tmp/reader.conf -i lo -D wired -dd > /tmp/reader.out 2>&1") == -1) return "no shell";
+    const std::string output = Read("/tmp/reader.out");
+    if (output.find("Reading configuration file") == std::string::npos) return output;
     std::string complaints;
-    for (const std::string& line : Lines(Read("/tmp/reader.out"))) {
-        if (line.find("failed to parse") != std::string::npos || line.find("Invalid") != std::string::npos ||
-            line.find("Failed to read") != std::string::npos || line.find("not found") != std::string::npos) complaints += line + "\n";
+    for (const std::string& line : Lines(output)) {
+        for (const char* sign : {"failed to parse", "Invalid", "Failed to read", "not found"}) {
+            if (line.find(sign) != std::string::npos) complaints += line + "\n";
+        }
     }
-    return Read("/tmp/reader.out").find("Reading configuration file") == std::string::npos ? Read("/tmp/reader.out") : complaints;
+    return complaints;
 }
 
 TEST(WpaConfTest, TheRealReaderTakesEveryWrittenFileAsMeant) {
