@@ -10,10 +10,8 @@ import { basename } from 'node:path';
 
 const [SOURCE, PAGE_CGI, HANDLER_CGI, SHOTS] = process.argv.slice(2);
 const SITE = 'http://127.0.0.1:8080', DRIVER = 'http://127.0.0.1:9515', WATCHDOG_MS = 90000;
-const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --disable-quic --no-first-run
-    --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars
-    --disable-dev-shm-usage --force-device-scale-factor=1 --window-size=1024,768
-    --user-data-dir=${mkdtempSync('/tmp/chromium-')}`;
+const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --no-first-run --disable-dev-shm-usage
+    --hide-scrollbars --window-size=1024,768 --user-data-dir=${mkdtempSync('/tmp/chromium-')}`;
 const TITLE = 'ORVA Configuration Manager - TOL Settings';
 const KEYS = { outlet: 'tol.outlet', dealer: 'tol.dealer', toladdress: 'tol.address',
     tolport: 'tol.port', tolurl: 'tol.extendedurl', dns1: 'dns.server.1', dns2: 'dns.server.2' };
