@@ -97,7 +97,8 @@ TEST(ShellTest, KillByPidFileStopsOnlyAPlainProcessIdAndForcesOneThatStays) {
     EXPECT_TRUE(Reap(goes) == 0 && Reap(stays) == SIGKILL);
     EXPECT_FALSE(Exists("/tmp/d.pid") || Exists("/tmp/pwned"));
     EXPECT_EQ(Read(kCalls), "ps\nps\n");  // two checks in a second, none without a plain process id
-    ExpectPieces(Read(kLog), "!kill -9 " + std::to_string(goes) + "\n|kill -9 " + std::to_string(stays));
+    ExpectPieces(Read(kLog), "!kill -9 " + std::to_string(goes) + "\n|holds no process id|kill -9 " +
+                                 std::to_string(stays));
 }
 
 TEST(ShellTest, ModulesFoldersAndTheBytePipe) {
@@ -121,8 +122,7 @@ TEST(ShellTest, ModulesFoldersAndTheBytePipe) {
     EXPECT_EQ(Shell::WriteToPipe(kPipe, 1), -1);  // a full pipe never blocks
 }
 
-// zelconfig as a device engineer runs it: one transcript of calls, each with its exit status,
-// standard output (nullptr: not compared) and a part of standard error, which only a failure writes.
+// zelconfig as a device engineer runs it: status, output (nullptr: any) and a part of the error output.
 TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
     Write(kConfig, "wlan.conf.infra.security.level=109\nwlan.conf.ap.ssid=ap\nwlan.conf.ap.psk=device key\n"
                    "wlan.conf.ap.channel=11\n");
@@ -154,7 +154,10 @@ TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
     ExpectPieces(Read("/tmp/w") + Read(kLog), "ssid=\"ap\"|psk=\"device key\"|error     configwebloghandler");
 }
 
-TEST(LoggingTest, MessagesAreWrittenWholeAndEscapedWhileTheSetUpLives) {
+TEST(LoggingTest, FieldsArePaddedAndMessagesWrittenWholeAndEscapedWhileTheSetUpLives) {
+    std::ostringstream line;
+    ConfigWebLogging::ConfigWebLayout().Format(line, LogEvent("d", "info", "zel", 1234, "S", 4, "m"));
+    EXPECT_EQ(line.str(), "d  info      zel            1234  S                        4     m\n");
     {
         ConfigWebLogging logging;
         WEB_ERROR("%s", "a\nb\r\x1b[2J\x7f\tc\xe9");  // no message can end its line or work a terminal
@@ -212,7 +215,6 @@ TEST(LoggingTest, ConcurrentWritersNeverCarryAFilePastTheLimitNorTearALine) {
     for (const std::string& line : Lines(Read(live) + Read(old))) EXPECT_EQ(line.substr(3), "......") << line;
 }
 
-// What the runner answers to a GET request of `query` with this handler and fallback.
 std::string RunWith(const std::string& query, const RequestRunner::Handler& handler,
                     const RequestRunner::Fallback& fallback = nullptr) {
     ::setenv("REQUEST_METHOD", "GET", 1);
@@ -233,7 +235,6 @@ TEST(PageFrameTest, AFailureIsLoggedAndAnsweredByTheFallbackWhenItCan) {
     ExpectPieces(Read(kLog), "failed: disk on fire|failed: disk on fire|failed: unknown error");
 }
 
-// The head and the body start of a page with these scripts, two options and disabled buttons.
 std::string Page(const std::string& title, const std::vector<std::string>& scripts = {}) {
     // cgicc's open/close switches live for the process: each page starts afresh.
     cgicc::html::reset(), cgicc::head::reset(), cgicc::title::reset(), cgicc::script::reset();
@@ -312,8 +313,7 @@ std::map<std::string, uint32_t> Whole(const std::string& base) {
     return held;
 }
 
-// A child saving generation after generation of `key` ("marks": the change list) until it is
-// killed, and the pipe it reports each finished save on.
+// A child saving `key` ("marks": the change list) until killed, reporting each finished save.
 using Writer = std::tuple<std::string, pid_t, int>;
 
 Writer StartWriter(const std::string& key, uint32_t first) {
