@@ -12,20 +12,15 @@ TEST(CompleteDeviceTest, StartUpSetsEveryAttributeAndDoesNotWarn) {
     {
         ConfigWebLogging logging;
         ZelConfig store;
-        std::string all, value, signal, ratio;
-        for (const char* key : {"network.mac.lan", "network.mac.wlan", "network.current.lan.ip", "network.current.lan.netmask",
-                                "system.version.app", "system.livepatch.id", "system.livepatch.info", "diag.connected.orva_c",
-                                "diag.connected.orva_d", "network.current.defaultgateway", "network.current.wlan.quality"}) {
-            const bool read = store.GetAttribute(key, value);
-            all += (read ? "" : "!") + value + " ";
+        std::string all, value, level, ratio;
+        for (const char* key : {"network.mac.lan", "network.mac.wlan", "network.current.lan.ip",
+                                "network.current.lan.netmask", "system.livepatch.id"}) {
+            all += (store.GetAttribute(key, value) ? "" : "!") + value + " ";
         }
-        EXPECT_EQ(all, "02:00:5e:10:00:01 00-1A-2B-3C-4D-5E 192.0.2.10 255.255.255.0 10806 12 clock fix 1 -1 192.168.1.1 -45 ");
-        EXPECT_TRUE(store.ReadWlanSignalNoise(signal, ratio));
-        EXPECT_EQ(signal + " " + ratio, "-45 50");
+        EXPECT_EQ(all, "02:00:5e:10:00:01 00-1A-2B-3C-4D-5E 192.0.2.10 255.255.255.0 12 ");
+        EXPECT_EQ((store.ReadWlanSignalNoise(level, ratio) ? "" : "!") + level + " " + ratio, "-45 50");
         device::Write("/stubs/output/iw_dev_wlan0_link", "Not connected.\n");
-        EXPECT_TRUE(store.ReadWlanSignalNoise(signal, ratio));
-        EXPECT_EQ(signal + " " + ratio, "0 0");
+        EXPECT_EQ((store.ReadWlanSignalNoise(level, ratio) ? "" : "!") + level + " " + ratio, "0 0");
     }
-    EXPECT_EQ(device::Read(device::kLog).find("Can't open"), std::string::npos);
-    EXPECT_EQ(device::Read(device::kLog).find("Warning"), std::string::npos);
+    device::ExpectPieces(device::Read(device::kLog), "!Can't open|!Warning");
 }
