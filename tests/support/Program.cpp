@@ -2,21 +2,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
 namespace {
 
-// An unnamed file holding `text`, at its start.
-int TemporaryFile(const std::string& text) {
-    FILE* file = std::tmpfile();
-    const int fd = file != nullptr ? ::dup(::fileno(file)) : -1;
-    if (file != nullptr) std::fclose(file);
+// A file in memory holding `text`, at its start.
+int MemoryFile(const std::string& text) {
+    const int fd = ::memfd_create("program", MFD_CLOEXEC);
     const bool written = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     return written && ::lseek(fd, 0, SEEK_SET) == 0 ? fd : -1;
 }
@@ -74,7 +72,7 @@ pid_t Program::Spawn(int out, int err) const {
     for (const std::string& entry : envText) envp.push_back(const_cast<char*>(entry.c_str()));
     argv.push_back(nullptr);
     envp.push_back(nullptr);
-    const int in = TemporaryFile(input_);
+    const int in = MemoryFile(input_);
     const pid_t pid = in < 0 ? -1 : ::fork();
     if (pid == 0) {
         ::signal(SIGPIPE, SIG_DFL);
@@ -89,13 +87,13 @@ pid_t Program::Spawn(int out, int err) const {
 Outcome Program::Run() const {
     int answer[2] = {-1, -1};
     if (closeAnswer_ && ::pipe(answer) == 0) ::close(answer[0]);
-    const int out = closeAnswer_ ? answer[1] : TemporaryFile(""), err = TemporaryFile("");
+    const int out = closeAnswer_ ? answer[1] : MemoryFile(""), err = MemoryFile("");
     Outcome outcome;
     const pid_t pid = Spawn(out, err);
     int status = 0;
     while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (pid > 0) outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.status = pid <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     outcome.out = closeAnswer_ ? (::close(out), "") : Contents(out);
     outcome.err = Contents(err);
     return outcome;
