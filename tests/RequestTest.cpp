@@ -61,11 +61,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     return parts;
 }
 
-std::string Padded(std::string text, size_t size) {
-    text.resize(size, 'p');
-    return text;
-}
-
 std::vector<Row> Rows() {
     const std::string crlf = "%0D%0ASet-Cookie:%20a=1%0D%0A%0D%0A<b>", label(63, 'a');
     const std::string name253 = label + "." + label + "." + label + "." + std::string(61, 'b');
@@ -87,14 +82,14 @@ std::vector<Row> Rows() {
         {"ConfirmedRemovalStoresTheSettingsEmpty", "POST", "sessionid=77&removeyes=Yes", R(""), kEmpty, kMarked},
         {"DeclinedRemovalOnlyRedirects", "POST", "sessionid=3&removeno=No", "Location: tolsettings.cgi?sessionid=3\n\n\n", "",
          "3;0\n7;1\n", 0, "!No remove button", kBase, "7;1\n3;0\njunk\n"},
-        {"ABodyOverTheLimitIsABadRequest", "POST", Padded("", 65537), kBadRequest, "", nullptr, 0,
+        {"ABodyOverTheLimitIsABadRequest", "POST", std::string(65537, 'p'), kBadRequest, "", nullptr, 0,
          "error configwebloghandler RequestRunner Request body is larger than allowed -> bad request"},
         {"ATruncatedBodyIsABadRequest", "POST|CONTENT_LENGTH=100", "sessionid=5&removeyes=Yes", kBadRequest, "", nullptr, 0,
          "Request body is shorter than its CONTENT_LENGTH"},
         {"ALengthThatIsNoNumberIsABadRequest", "POST|CONTENT_LENGTH=12x", "sessionid=5&removeyes=Y", kBadRequest, "", nullptr, 0,
          "Request body has an invalid CONTENT_LENGTH"},
         {"ALengthShortOfTheBodyCutsIt", "POST|CONTENT_LENGTH=30", Submission(), ""},
-        {"ABodyOf64KiBIsRead", "POST", Padded("sessionid=77&removeyes=Y&p=", 65536), R(""), kEmpty, kMarked},
+        {"ABodyOf64KiBIsRead", "POST", "sessionid=77&removeyes=Y&p=" + std::string(65536 - 27, 'p'), R(""), kEmpty, kMarked},
         {"AClosedAnswerPipeEndsNormally", "GET|closed", "sessionid=8&remove=1", ""},
         {"EveryRejectedFieldIsFlaggedInOrder", "POST",
          Submission("outlet=123&dealer=12a&toladdress=bad_host&tolport=123456&tolurl=a%0Ab&dns1=x&dns2=1.2.3.4.5"),
@@ -203,12 +198,8 @@ void ExpectSettings(const Row& row) {
     }
 }
 
-// Every log line whole; the pieces in this order ("!x": no event holds x).
+// The pieces in this order ("!x": no event holds x).
 void ExpectLog(const std::string& expected) {
-    for (const std::string& line : Lines(Read(kLog))) {
-        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(line[0]))) << line;
-        for (unsigned char c : line) EXPECT_TRUE(c >= 0x20 || c == '\t') << line;
-    }
     std::string events;
     for (const std::string& event : LogEvents()) events += event + "\n";
     ExpectPieces(events, expected);
