@@ -1,6 +1,5 @@
-// The wpa_supplicant configuration written from the agent configuration, in the private
-// root: each row's settings are the agent configuration file, and the row's file is what
-// the writer leaves at the path (a refusal keeps the previous file).
+// The wpa_supplicant configuration written from the agent configuration file, in the private
+// root: each row's settings are that file, and the row's file what the writer leaves.
 
 #include <gtest/gtest.h>
 
