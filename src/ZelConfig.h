@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Attribute.h"
+#include "PropertyFile.h"
 #include "TextArena.h"
 
 class InputFile;
@@ -263,12 +264,10 @@ private:
         // Set through SetProperty: a save writes it over the file's value.
         bool setHere = false;
     };
-    using Properties = std::vector<std::pair<std::string_view, std::string_view>>;
+    using Properties = PropertyFile::Properties;
 
-    // The next live file's content, in `storage`, and its `lines` in key order; `readsBack`
-    // when a scan of the content gives exactly these lines.
-    std::string_view SaveContent(std::unique_ptr<char[]>& storage, Properties& lines,
-                                 bool& readsBack) const;
+    // The next live file's content, in `storage`.
+    std::string_view SaveContent(std::unique_ptr<char[]>& storage) const;
 
     const Entry* Find(std::string_view key) const;
     // The entry of `key`, inserted (kind Value, empty texts) when there is none.
@@ -279,7 +278,7 @@ private:
     std::vector<Entry> attributes;  // in key order, keys unique
     TextArena texts;
     // The parsed files whose texts entries refer to.
-    std::vector<std::shared_ptr<const void>> files;
+    std::vector<std::unique_ptr<PropertyFile>> files;
     int measureFd = -1;
 };
 
