@@ -81,7 +81,7 @@ bool WpaConf::IsWritable(const std::string& value, bool quoted) {
 int WpaConf::CreateWpaConf(const std::string& path) {
     WEB_DEBUG("%s", kCreateMessage);
     if (!OpenTemporary(path)) {
-        WEB_ERROR(kCantOpen, path.c_str());
+        WEB_ERROR(zellog::kCantOpen, path.c_str());
         return -1;
     }
     int result;

@@ -314,7 +314,7 @@ bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key
                                  std::string& output) {
     InputFile file(path);
     if (!file.IsOpen()) {
-        ZEL_ERROR(kCantOpen, path.c_str());
+        ZEL_ERROR(zellog::kCantOpen, path.c_str());
         return false;
     }
     return PropertyFile::Find(file, key, output);

@@ -34,7 +34,6 @@ public:
     static constexpr const char* kStartupNeo = "1";
     static constexpr const char* kIncompleteStartup =
         "Warning: not all attributes initialized successfully!";
-    static constexpr const char* kCantOpen = "Can't open %s";
     static constexpr const char* kCantSave = "Can't save %s: %s";
     static constexpr const char* kPropertyRefused = "Property %s refused: can't be stored";
 

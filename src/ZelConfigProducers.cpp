@@ -25,7 +25,6 @@ constexpr const char* kModelR2Kpt = "ORVA R2 kpt";
 constexpr const char* kModelNeoR = "ORVA Neo R";
 constexpr const char* kTrue = "true";
 constexpr const char* kFalse = "false";
-constexpr const char* kWiredInterface = "eth0";
 constexpr const char* kPatchNumberKey = "PatchNum";
 constexpr const char* kPatchInfoKey = "PatchInfo";
 constexpr const char* kOrvaCKey = "ORVAC_Present";
@@ -145,7 +144,7 @@ bool ZelConfig::InitHardwareAttributes() {
 }
 
 bool ZelConfig::InitMacAttributes() {
-    InterfaceRequest request(kWiredInterface);
+    InterfaceRequest request(InterfaceRequest::kWiredInterface);
     if (!request.HasSocket()) return false;
     bool ok = request.Ask(SIOCGIFHWADDR);
     ok = SetAttribute(kLanMac, request.HardwareAddressText(), Value) && ok;

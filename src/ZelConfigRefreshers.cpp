@@ -35,7 +35,6 @@ constexpr const char* kTemperatureFile = "Temp";
 constexpr int32_t kPowerFailBit = 0x10;
 // "%d" into 8 bytes on the device.
 constexpr size_t kPowerFailDigits = 7;
-constexpr const char* kWiredInterface = "eth0";
 constexpr const char* kNoValue = "0";
 // fgets into 8 bytes on the device.
 constexpr size_t kSignalPieceSize = 8;
@@ -180,7 +179,7 @@ int32_t ZelConfig::RefreshMostState(std::string key, std::string& output) {
 }
 
 int32_t ZelConfig::RefreshInterfaceAddress(std::string key, std::string& output) {
-    InterfaceRequest request(IsWiredKey(key) ? kWiredInterface : wlanInterfaceName);
+    InterfaceRequest request(IsWiredKey(key) ? InterfaceRequest::kWiredInterface : wlanInterfaceName);
     if (!request.HasSocket()) return false;
     const bool answered = request.Ask(IsAddressKey(key) ? SIOCGIFADDR : SIOCGIFNETMASK);
     output = request.AddressText();
