@@ -37,34 +37,6 @@ public:
     static constexpr const char* kCantSave = "Can't save %s: %s";
     static constexpr const char* kPropertyRefused = "Property %s refused: can't be stored";
 
-    // Sources of the start-up producers.
-    static constexpr const char* kSerialFile = "sysinfo/sernum";    // in orvaSysPath
-    static constexpr const char* kVersionFile = "sysinfo/version";  // in orvaSysPath
-    static constexpr const char* kWlanMacPath = "/config/wlan.mac";
-    static constexpr const char* kBootVersionPath = "/etc/VERSION";
-    static constexpr const char* kBootPackagePath = "/etc/PACKAGE_VERSION";
-    static constexpr const char* kAppVersionPath = "/app/VERSION";
-    static constexpr const char* kAppPackagePath = "/app/PACKAGE_VERSION";
-    static constexpr const char* kLivePatchPath = "/livepatch/lp.info";
-    static constexpr const char* kSf2StaticPath = "/tmp/sf2static";
-    static constexpr const char* kUsbDevicesPath = "/sys/kernel/debug/usb/devices";
-    static constexpr const char* kMostStatePath = "/tmp/moststate";
-    // The USB device list is searched for the MOST interface within this many bytes.
-    static constexpr size_t kUsbDevicesReadLimit = 8192;
-    static constexpr const char* kMostInterfaceId = "Vendor=103a ProdID=000b";
-
-    // Log texts of the refreshers.
-    static constexpr const char* kCanClMissing = "Can't open file /proc/sys/atmel/cancl";
-    static constexpr const char* kCanPwfMissing = "Can't open file /proc/sys/atmel/canpwf_info";
-    static constexpr const char* kMemInfoMissing = "Can't open file /proc/meminfo";
-    static constexpr const char* kTimestampMessage = "Timestamp %lld";
-
-    // The WLAN queries, run through the shell. The signal query prints the signal strength
-    // of the link; the signal and noise commands print it and the signal-to-noise ratio,
-    // or "0 0" when the link has no frequency.
-    static const char* const kWlanSignalCommand;
-    static const char* const kWlanSignalNoiseCommand;
-
     // Reservation: states of "zel.state.current", the uuids, the marker files other
     // components of the device look for, and the one interface protocol.
     static constexpr const char* kStateFree = "4";

@@ -12,6 +12,17 @@
 
 namespace {
 
+// Sources of the start-up producers.
+constexpr const char* kSerialFile = "sysinfo/sernum";    // in orvaSysPath
+constexpr const char* kVersionFile = "sysinfo/version";  // in orvaSysPath
+constexpr const char* kWlanMacPath = "/config/wlan.mac";
+constexpr const char* kBootVersionPath = "/etc/VERSION";
+constexpr const char* kBootPackagePath = "/etc/PACKAGE_VERSION";
+constexpr const char* kAppVersionPath = "/app/VERSION";
+constexpr const char* kAppPackagePath = "/app/PACKAGE_VERSION";
+constexpr const char* kLivePatchPath = "/livepatch/lp.info";
+constexpr const char* kSf2StaticPath = "/tmp/sf2static";
+
 using namespace attributekey;
 
 constexpr const char* kDefaultSerial = "2100000";
