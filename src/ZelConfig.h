@@ -37,34 +37,9 @@ public:
     static constexpr const char* kCantSave = "Can't save %s: %s";
     static constexpr const char* kPropertyRefused = "Property %s refused: can't be stored";
 
-    // Reservation: states of "zel.state.current", the uuids, the marker files other
-    // components of the device look for, and the one interface protocol.
+    // The states of "zel.state.current" and the uuid of a free device.
     static constexpr const char* kStateFree = "4";
-    static constexpr const char* kStateReserved = "5";
     static constexpr const char* kFreeUuid = "00000000-0000-0000-0000-000000000000";
-    static constexpr const char* kReservedUuid = "00000000-0000-0001-0000-000000000001";
-    static constexpr const char* kForceConnectPath = "/tmp/forceconnect";
-    static constexpr const char* kReservedPath = "/tmp/reserved";
-    static constexpr const char* kRplusPath = "/tmp/proto_rplus";
-    static constexpr const char* kRplusProtocol = "rplus";
-    static constexpr const char* kAnyHost = "0";
-    static constexpr const char* kAnyHostAddress = "0.0.0.0";
-    static constexpr const char* kInvalidProtocol =
-        "Invalid ifhProto '%s' requested, forcing to 'rplus'";
-    static constexpr const char* kRefusedHostAddress =
-        "Host address '%s' is no IPv4 address: packet filter left unchanged";
-
-    // Host lock: the packet filter rules opened to a reserving host, and the forwarding
-    // switch.
-    static constexpr const char* kIptablesCommand = "/sbin/iptables ";
-    static constexpr const char* kAppendRule = "-A";
-    static constexpr const char* kDeleteRule = "-D";
-    static constexpr const char* kRuleHead = " INPUT -p tcp ";
-    static constexpr const char* kRuleTail = " --dport %u -j ACCEPT";
-    static constexpr unsigned kLockedPorts[] = {6801, 6802, 52410, 52411};
-    static constexpr const char* kSourceOption = "-s ";
-    static constexpr const char* kForwardOnCommand = "/bin/echo 1 > /proc/sys/net/ipv4/ip_forward";
-    static constexpr const char* kForwardOffCommand = "/bin/echo 0 > /proc/sys/net/ipv4/ip_forward";
 
     // Process-wide state, overwritten by every start-up.
     static std::string wlanInterfaceName;
@@ -160,23 +135,12 @@ public:
     std::vector<std::string> Keys() const;
 
     // Host lock. LockToHost opens the service ports of the packet filter to the host
-    // `host` (HostNumberToAddress; "0" for any host), switches IPv4 forwarding on and keeps
-    // the address in "zel.state.hostlock". UnlockHost deletes the rules for the address
-    // kept there (none kept: the address is empty), switches forwarding off and empties
-    // it. The commands' exit codes are not examined; a second lock adds the rules again.
-    // An address that is neither empty nor a dotted quad (the attribute may come from the
-    // agent configuration file) never reaches the shell: the refusal is logged (103), no
-    // command runs, and the attribute is emptied all the same.
+    // `host` (HostLock::HostNumberToAddress; "0" for any host), switches IPv4 forwarding on
+    // and keeps the address in "zel.state.hostlock". UnlockHost deletes the rules for the
+    // address kept there (HostLock::Release), switches forwarding off and empties it. A
+    // second lock adds the rules again.
     void LockToHost(const std::string& host);
     void UnlockHost();
-    // The address whose 32-bit number (first octet most significant) is the decimal text
-    // `host`, read as the device's atol reads it (leading blanks and a sign allowed, up to
-    // the first other byte, modulo 2^32): "3232235777" gives "192.168.1.1". Always true.
-    static bool HostNumberToAddress(const std::string& host, std::string& address);
-    // The five commands of a lock (`lock`) or a release for `address`: the rules of the
-    // four ports, with "-s ADDRESS" unless the address is "0.0.0.0", then the forwarding
-    // switch.
-    static std::vector<std::string> HostLockCommands(bool lock, const std::string& address);
 
     // Reserves the device for `owner` unless it is reserved: locks it to `host` (set to
     // "0" when empty), sets the handle (a new random decimal number; "0" when the device
@@ -195,8 +159,7 @@ public:
     // missing). Always true.
     bool GetStateSummary(std::string& out) const;
 
-    // The HTML code of one of the eight device color names ("white" is "#ede3d3"), and the
-    // name of a code, replacing `text`; anything else (other case included) stays as it is.
+    // DeviceColor::NameToCode and DeviceColor::CodeToName.
     static void ColorNameToCode(std::string& text);
     static void ColorCodeToName(std::string& text);
 
