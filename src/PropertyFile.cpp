@@ -44,20 +44,27 @@ PropertyFile::PropertyFile(InputFile& file) {
     FileContent text(file, PropertyScanner::kReadLimit);
     const char* begin = text.Data();
     const char* end = begin + text.Length() + 1;
+    // The file is normally one that a save wrote, in key order already: each key is then
+    // compared with the one before only, and a repeated key takes the later value.
+    bool sorted = true;
     ForEachProperty(text, [&](std::string_view key, std::string_view value) {
-        if (key.data() >= begin && key.data() < end) {
-            properties.emplace_back(key, value);
+        if (key.data() < begin || key.data() >= end) {
+            key = overflow.Keep(key);
+            value = overflow.Keep(value);
+        }
+        const int order = properties.empty() ? 1 : key.compare(properties.back().first);
+        if (order == 0) {
+            properties.back().second = value;
         } else {
-            properties.emplace_back(overflow.Keep(key), overflow.Keep(value));
+            sorted = sorted && order > 0;
+            properties.emplace_back(key, value);
         }
         return true;
     });
     content = text.Release();
-    // The file is normally one that a save wrote, in key order already.
+    if (sorted) return;
     const auto byKey = [](const Property& a, const Property& b) { return a.first < b.first; };
-    if (!std::is_sorted(properties.begin(), properties.end(), byKey)) {
-        std::stable_sort(properties.begin(), properties.end(), byKey);
-    }
+    std::stable_sort(properties.begin(), properties.end(), byKey);
     // Of equal keys the last one read stays: the stable sort kept them in file order.
     const auto last = std::unique(
         properties.rbegin(), properties.rend(),
