@@ -6,10 +6,11 @@ AgentConfiguration::~AgentConfiguration() = default;
 
 std::string AgentConfiguration::Get(const std::string& key) const {
     std::string value;
-    if (!ZelConfig::ReadFileProperty(ZelConfig::kAgentConfigurationPath, key, value)) {
-        return key + kNotFound;
-    }
-    return value;
+    return Find(key, value) ? value : key + kNotFound;
+}
+
+bool AgentConfiguration::Find(const std::string& key, std::string& value) const {
+    return ZelConfig::ReadFileProperty(ZelConfig::kAgentConfigurationPath, key, value);
 }
 
 bool AgentConfiguration::Set(const std::string& key, const std::string& value) {

@@ -24,6 +24,9 @@ public:
     // The value of `key` in the live file as it is now (not the backup, not this object's
     // store), or the key followed by " not found".
     std::string Get(const std::string& key) const;
+    // As Get, into `value`; false (and `value` unchanged) when the property is missing or
+    // the file can't be read.
+    bool Find(const std::string& key, std::string& value) const;
     // Sets the property and saves the whole file. False when the value can't be stored
     // (see ZelConfig::SetProperty) or the save failed.
     bool Set(const std::string& key, const std::string& value);

@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <string>
 
+#include "InterfaceRequest.h"
+
 // Network utilities of the configuration pages: syntax checks for addresses typed into
 // forms and the IPv4 addresses currently assigned to the wired and wireless interfaces.
 class NetDev {
 public:
-    static constexpr const char* kLanInterface = "eth0";
+    static constexpr const char* kLanInterface = InterfaceRequest::kWiredInterface;
     static constexpr const char* kWlanInterface = "ath0";
     static constexpr const char* kIpValidMessage = "IP is valid";
     static constexpr const char* kIpNotValidMessage = "IP is not valid";

@@ -331,7 +331,7 @@ void SetTolSettingsCgi::RemoveSettings() {
 
 void SetTolSettingsCgi::NotifySettingsChanged() {
     AgentConfiguration configuration;
-    if (configuration.Get(kKaldModeKey) == kKaldModeNeo) {
+    if (configuration.Get(ZelConfig::kKaldModeKey) == ZelConfig::kKaldModeNeo) {
         Shell::WriteToPipe(kSettingsPipe, kSettingsChanged);
     }
 }

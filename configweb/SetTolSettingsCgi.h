@@ -39,8 +39,6 @@ public:
     static constexpr const char* kDns1Key = "dns.server.1";
     static constexpr const char* kDns2Key = "dns.server.2";
     static constexpr const char* kDiscoverModeKey = "network.config.discover.mode";
-    static constexpr const char* kKaldModeKey = "kald.mode";
-    static constexpr const char* kKaldModeNeo = "KALD-Neo";
     // The device software's pipe, told about changed settings with one byte.
     static constexpr const char* kSettingsPipe = "/tmp/zelcom/tol";
     static constexpr unsigned char kSettingsChanged = 0x01;

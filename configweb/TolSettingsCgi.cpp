@@ -84,14 +84,9 @@ TolSettingsCgi::Values TolSettingsCgi::RequestValues(const cgicc::Cgicc& cgi) {
     return values;
 }
 
-// Get answers a missing property (or an unreadable file) with the key and " not found".
 TolSettingsCgi::Values TolSettingsCgi::StoredValues(const AgentConfiguration& configuration) {
     Values values;
-    for (std::size_t i = 0; i < kFieldCount; ++i) {
-        const std::string key = kFields[i].key;
-        const std::string value = configuration.Get(key);
-        if (value != key + AgentConfiguration::kNotFound) values[i] = value;
-    }
+    for (std::size_t i = 0; i < kFieldCount; ++i) configuration.Find(kFields[i].key, values[i]);
     return values;
 }
 

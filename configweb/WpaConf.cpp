@@ -41,10 +41,6 @@ constexpr const char* kBgscanLine = "  bgscan=\"learn:10:-70:30:/config/bgscan.d
 
 bool IsLineSafe(unsigned char byte) { return byte >= 0x20 && byte != 0x7f && byte != '"'; }
 
-bool IsAbsent(const char* key, const std::string& value) {
-    return value == key + std::string(AgentConfiguration::kNotFound);
-}
-
 bool WriteAll(int fd, const std::string& content) {
     size_t done = 0;
     while (done < content.size()) {
@@ -85,7 +81,7 @@ bool WpaConf::IsWritable(const std::string& value, bool quoted) {
 int WpaConf::CreateWpaConf(const std::string& path) {
     WEB_DEBUG("%s", kCreateMessage);
     if (!OpenTemporary(path)) {
-        WEB_ERROR(kCantOpen, path.c_str());
+        WEB_ERROR(zellog::kCantOpen, path.c_str());
         return -1;
     }
     int result;
@@ -261,8 +257,8 @@ int WpaConf::WriteNetworkHead() {
     }
     const std::string roaming = configuration->Get(kRoamingKey);
     WEB_DEBUG(kRoamingMessage, roaming.c_str());
-    std::string threshold = configuration->Get(kRoamingThresholdKey);
-    if (IsAbsent(kRoamingThresholdKey, threshold)) threshold = kDefaultRoamingThreshold;
+    std::string threshold = kDefaultRoamingThreshold;
+    configuration->Find(kRoamingThresholdKey, threshold);
     const std::string frequencies = band == kBand5GHz ? kFrequencies5GHz : kFrequencies24GHz;
     AddLine(kNetworkOpen);
     AddLine("  scan_ssid=1");
@@ -295,13 +291,9 @@ WpaConf::Ciphers WpaConf::ChooseCiphers() const {
 }
 
 bool WpaConf::Require(const char* key, std::string& value) const {
-    std::string found = configuration->Get(key);
-    if (IsAbsent(key, found)) {
-        WEB_ERROR(kMissingSetting, key, targetPath.c_str());
-        return false;
-    }
-    value = std::move(found);
-    return true;
+    if (configuration->Find(key, value)) return true;
+    WEB_ERROR(kMissingSetting, key, targetPath.c_str());
+    return false;
 }
 
 bool WpaConf::Refuse(const char* key) const {

@@ -46,7 +46,6 @@ public:
 
     static constexpr const char* kTempSuffix = ".new";
     static constexpr const char* kCreateMessage = "CreateWpaConf";
-    static constexpr const char* kCantOpen = "Can't open %s";
     static constexpr const char* kCantWrite = "Can't write %s: %s";
     static constexpr const char* kRoamingMessage = "Roaming is %s";
     static constexpr const char* kMissingSetting = "Setting %s missing: %s left as it was";

@@ -21,7 +21,6 @@ FileContent::FileContent(InputFile& file, size_t limit) {
     data.reset(new char[capacity + 1]);
     for (;;) {
         const long got = file.Read(data.get() + length, capacity - length);
-        if (got < 0) failed = true;
         if (got > 0) length += static_cast<size_t>(got);
         if (got <= 0 || length < capacity || capacity == limit) break;
         const size_t larger = std::min(2 * capacity, limit);

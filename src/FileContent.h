@@ -14,7 +14,7 @@ class FileContent {
 public:
     FileContent();
     // Reads `file` from its current position to its end, but at most `limit` bytes. A
-    // failing read ends the content early; Failed tells.
+    // failing read ends the content early.
     FileContent(InputFile& file, size_t limit);
     FileContent(FileContent&&) noexcept;
     FileContent& operator=(FileContent&&) noexcept;
@@ -23,14 +23,12 @@ public:
     char* Data() { return data.get(); }
     size_t Length() const { return length; }
     std::string_view Text() const { return std::string_view(data.get(), length); }
-    bool Failed() const { return failed; }
     // The storage, which the content gives up (it is empty afterwards).
     std::unique_ptr<char[]> Release();
 
 private:
     std::unique_ptr<char[]> data;
     size_t length = 0;
-    bool failed = false;
 };
 
 #endif

@@ -9,6 +9,9 @@
 // SIOCGIFHWADDR), asked on a datagram socket of its own with a zeroed request record.
 class InterfaceRequest {
 public:
+    // The wired network interface.
+    static constexpr const char* kWiredInterface = "eth0";
+
     // The name is cut to the 15 bytes the record holds.
     explicit InterfaceRequest(const std::string& interfaceName);
     InterfaceRequest(const InterfaceRequest&) = delete;

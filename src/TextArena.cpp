@@ -26,5 +26,3 @@ std::string_view TextArena::Keep(std::string_view text) {
     std::memcpy(copy, text.data(), text.size());
     return std::string_view(copy, text.size());
 }
-
-void TextArena::Adopt(std::unique_ptr<char[]> storage) { chunks.push_back(std::move(storage)); }

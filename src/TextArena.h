@@ -17,9 +17,6 @@ public:
 
     // A copy of `text` in the arena.
     std::string_view Keep(std::string_view text);
-    // Keeps `storage` (a file's content, say) alive as long as the arena, so that views
-    // into it stay valid.
-    void Adopt(std::unique_ptr<char[]> storage);
 
 private:
     static constexpr size_t kChunkLength = 4096;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Attribute.h"
+#include "PropertyFile.h"
 #include "TextArena.h"
 
 class InputFile;
@@ -33,66 +34,12 @@ public:
     static constexpr const char* kStartupNeo = "1";
     static constexpr const char* kIncompleteStartup =
         "Warning: not all attributes initialized successfully!";
-    static constexpr const char* kCantOpen = "Can't open %s";
     static constexpr const char* kCantSave = "Can't save %s: %s";
     static constexpr const char* kPropertyRefused = "Property %s refused: can't be stored";
 
-    // Sources of the start-up producers.
-    static constexpr const char* kSerialFile = "sysinfo/sernum";    // in orvaSysPath
-    static constexpr const char* kVersionFile = "sysinfo/version";  // in orvaSysPath
-    static constexpr const char* kWlanMacPath = "/config/wlan.mac";
-    static constexpr const char* kBootVersionPath = "/etc/VERSION";
-    static constexpr const char* kBootPackagePath = "/etc/PACKAGE_VERSION";
-    static constexpr const char* kAppVersionPath = "/app/VERSION";
-    static constexpr const char* kAppPackagePath = "/app/PACKAGE_VERSION";
-    static constexpr const char* kLivePatchPath = "/livepatch/lp.info";
-    static constexpr const char* kSf2StaticPath = "/tmp/sf2static";
-    static constexpr const char* kUsbDevicesPath = "/sys/kernel/debug/usb/devices";
-    static constexpr const char* kMostStatePath = "/tmp/moststate";
-    // The USB device list is searched for the MOST interface within this many bytes.
-    static constexpr size_t kUsbDevicesReadLimit = 8192;
-    static constexpr const char* kMostInterfaceId = "Vendor=103a ProdID=000b";
-
-    // Log texts of the refreshers.
-    static constexpr const char* kCanClMissing = "Can't open file /proc/sys/atmel/cancl";
-    static constexpr const char* kCanPwfMissing = "Can't open file /proc/sys/atmel/canpwf_info";
-    static constexpr const char* kMemInfoMissing = "Can't open file /proc/meminfo";
-    static constexpr const char* kTimestampMessage = "Timestamp %lld";
-
-    // The WLAN queries, run through the shell. The signal query prints the signal strength
-    // of the link; the signal and noise commands print it and the signal-to-noise ratio,
-    // or "0 0" when the link has no frequency.
-    static const char* const kWlanSignalCommand;
-    static const char* const kWlanSignalNoiseCommand;
-
-    // Reservation: states of "zel.state.current", the uuids, the marker files other
-    // components of the device look for, and the one interface protocol.
+    // The states of "zel.state.current" and the uuid of a free device.
     static constexpr const char* kStateFree = "4";
-    static constexpr const char* kStateReserved = "5";
     static constexpr const char* kFreeUuid = "00000000-0000-0000-0000-000000000000";
-    static constexpr const char* kReservedUuid = "00000000-0000-0001-0000-000000000001";
-    static constexpr const char* kForceConnectPath = "/tmp/forceconnect";
-    static constexpr const char* kReservedPath = "/tmp/reserved";
-    static constexpr const char* kRplusPath = "/tmp/proto_rplus";
-    static constexpr const char* kRplusProtocol = "rplus";
-    static constexpr const char* kAnyHost = "0";
-    static constexpr const char* kAnyHostAddress = "0.0.0.0";
-    static constexpr const char* kInvalidProtocol =
-        "Invalid ifhProto '%s' requested, forcing to 'rplus'";
-    static constexpr const char* kRefusedHostAddress =
-        "Host address '%s' is no IPv4 address: packet filter left unchanged";
-
-    // Host lock: the packet filter rules opened to a reserving host, and the forwarding
-    // switch.
-    static constexpr const char* kIptablesCommand = "/sbin/iptables ";
-    static constexpr const char* kAppendRule = "-A";
-    static constexpr const char* kDeleteRule = "-D";
-    static constexpr const char* kRuleHead = " INPUT -p tcp ";
-    static constexpr const char* kRuleTail = " --dport %u -j ACCEPT";
-    static constexpr unsigned kLockedPorts[] = {6801, 6802, 52410, 52411};
-    static constexpr const char* kSourceOption = "-s ";
-    static constexpr const char* kForwardOnCommand = "/bin/echo 1 > /proc/sys/net/ipv4/ip_forward";
-    static constexpr const char* kForwardOffCommand = "/bin/echo 0 > /proc/sys/net/ipv4/ip_forward";
 
     // Process-wide state, overwritten by every start-up.
     static std::string wlanInterfaceName;
@@ -188,23 +135,12 @@ public:
     std::vector<std::string> Keys() const;
 
     // Host lock. LockToHost opens the service ports of the packet filter to the host
-    // `host` (HostNumberToAddress; "0" for any host), switches IPv4 forwarding on and keeps
-    // the address in "zel.state.hostlock". UnlockHost deletes the rules for the address
-    // kept there (none kept: the address is empty), switches forwarding off and empties
-    // it. The commands' exit codes are not examined; a second lock adds the rules again.
-    // An address that is neither empty nor a dotted quad (the attribute may come from the
-    // agent configuration file) never reaches the shell: the refusal is logged (103), no
-    // command runs, and the attribute is emptied all the same.
+    // `host` (HostLock::HostNumberToAddress; "0" for any host), switches IPv4 forwarding on
+    // and keeps the address in "zel.state.hostlock". UnlockHost deletes the rules for the
+    // address kept there (HostLock::Release), switches forwarding off and empties it. A
+    // second lock adds the rules again.
     void LockToHost(const std::string& host);
     void UnlockHost();
-    // The address whose 32-bit number (first octet most significant) is the decimal text
-    // `host`, read as the device's atol reads it (leading blanks and a sign allowed, up to
-    // the first other byte, modulo 2^32): "3232235777" gives "192.168.1.1". Always true.
-    static bool HostNumberToAddress(const std::string& host, std::string& address);
-    // The five commands of a lock (`lock`) or a release for `address`: the rules of the
-    // four ports, with "-s ADDRESS" unless the address is "0.0.0.0", then the forwarding
-    // switch.
-    static std::vector<std::string> HostLockCommands(bool lock, const std::string& address);
 
     // Reserves the device for `owner` unless it is reserved: locks it to `host` (set to
     // "0" when empty), sets the handle (a new random decimal number; "0" when the device
@@ -223,8 +159,7 @@ public:
     // missing). Always true.
     bool GetStateSummary(std::string& out) const;
 
-    // The HTML code of one of the eight device color names ("white" is "#ede3d3"), and the
-    // name of a code, replacing `text`; anything else (other case included) stays as it is.
+    // DeviceColor::NameToCode and DeviceColor::CodeToName.
     static void ColorNameToCode(std::string& text);
     static void ColorCodeToName(std::string& text);
 
@@ -263,12 +198,10 @@ private:
         // Set through SetProperty: a save writes it over the file's value.
         bool setHere = false;
     };
-    using Properties = std::vector<std::pair<std::string_view, std::string_view>>;
+    using Properties = PropertyFile::Properties;
 
-    // The next live file's content, in `storage`, and its `lines` in key order; `readsBack`
-    // when a scan of the content gives exactly these lines.
-    std::string_view SaveContent(std::unique_ptr<char[]>& storage, Properties& lines,
-                                 bool& readsBack) const;
+    // The next live file's content, in `storage`.
+    std::string_view SaveContent(std::unique_ptr<char[]>& storage) const;
 
     const Entry* Find(std::string_view key) const;
     // The entry of `key`, inserted (kind Value, empty texts) when there is none.
@@ -279,7 +212,7 @@ private:
     std::vector<Entry> attributes;  // in key order, keys unique
     TextArena texts;
     // The parsed files whose texts entries refer to.
-    std::vector<std::shared_ptr<const void>> files;
+    std::vector<std::unique_ptr<PropertyFile>> files;
     int measureFd = -1;
 };
 

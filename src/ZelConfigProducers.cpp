@@ -12,6 +12,17 @@
 
 namespace {
 
+// Sources of the start-up producers.
+constexpr const char* kSerialFile = "sysinfo/sernum";    // in orvaSysPath
+constexpr const char* kVersionFile = "sysinfo/version";  // in orvaSysPath
+constexpr const char* kWlanMacPath = "/config/wlan.mac";
+constexpr const char* kBootVersionPath = "/etc/VERSION";
+constexpr const char* kBootPackagePath = "/etc/PACKAGE_VERSION";
+constexpr const char* kAppVersionPath = "/app/VERSION";
+constexpr const char* kAppPackagePath = "/app/PACKAGE_VERSION";
+constexpr const char* kLivePatchPath = "/livepatch/lp.info";
+constexpr const char* kSf2StaticPath = "/tmp/sf2static";
+
 using namespace attributekey;
 
 constexpr const char* kDefaultSerial = "2100000";
@@ -25,7 +36,6 @@ constexpr const char* kModelR2Kpt = "ORVA R2 kpt";
 constexpr const char* kModelNeoR = "ORVA Neo R";
 constexpr const char* kTrue = "true";
 constexpr const char* kFalse = "false";
-constexpr const char* kWiredInterface = "eth0";
 constexpr const char* kPatchNumberKey = "PatchNum";
 constexpr const char* kPatchInfoKey = "PatchInfo";
 constexpr const char* kOrvaCKey = "ORVAC_Present";
@@ -145,7 +155,7 @@ bool ZelConfig::InitHardwareAttributes() {
 }
 
 bool ZelConfig::InitMacAttributes() {
-    InterfaceRequest request(kWiredInterface);
+    InterfaceRequest request(InterfaceRequest::kWiredInterface);
     if (!request.HasSocket()) return false;
     bool ok = request.Ask(SIOCGIFHWADDR);
     ok = SetAttribute(kLanMac, request.HardwareAddressText(), Value) && ok;

@@ -23,6 +23,18 @@ namespace {
 
 constexpr const char* kLogSource = "ZelConfig";
 
+constexpr const char* kUsbDevicesPath = "/sys/kernel/debug/usb/devices";
+constexpr const char* kMostStatePath = "/tmp/moststate";
+// The USB device list is searched for the MOST interface within this many bytes.
+constexpr size_t kUsbDevicesReadLimit = 8192;
+constexpr const char* kMostInterfaceId = "Vendor=103a ProdID=000b";
+
+// Log texts of the refreshers.
+constexpr const char* kCanClMissing = "Can't open file /proc/sys/atmel/cancl";
+constexpr const char* kCanPwfMissing = "Can't open file /proc/sys/atmel/canpwf_info";
+constexpr const char* kMemInfoMissing = "Can't open file /proc/meminfo";
+constexpr const char* kTimestampMessage = "Timestamp %lld";
+
 using namespace attributekey;
 
 constexpr const char* kKl15File = "KL15ewb";
@@ -35,7 +47,6 @@ constexpr const char* kTemperatureFile = "Temp";
 constexpr int32_t kPowerFailBit = 0x10;
 // "%d" into 8 bytes on the device.
 constexpr size_t kPowerFailDigits = 7;
-constexpr const char* kWiredInterface = "eth0";
 constexpr const char* kNoValue = "0";
 // fgets into 8 bytes on the device.
 constexpr size_t kSignalPieceSize = 8;
@@ -84,9 +95,14 @@ bool IsAddressKey(const std::string& key) { return key == kLanIp || key == kWlan
 #define WLAN_SIGNAL_QUERY \
     R"(iw dev wlan0 link |grep "signal:" |awk -F'[: ]' '{printf $3}'|awk '{sub(/^ */,""); sub(/ *$/,""); printf $1}')"
 
-const char* const ZelConfig::kWlanSignalCommand = WLAN_SIGNAL_QUERY;
+namespace {
 
-const char* const ZelConfig::kWlanSignalNoiseCommand =
+// The WLAN queries, run through the shell. The signal query prints the signal strength of
+// the link; the signal and noise commands print it and the signal-to-noise ratio, or "0 0"
+// when the link has no frequency.
+const char* const kWlanSignalCommand = WLAN_SIGNAL_QUERY;
+
+const char* const kWlanSignalNoiseCommand =
     R"(freq=`iw dev wlan0 link |grep "freq:" |awk -F':' '{printf $2}'|awk '{sub(/^ */,""); sub(/ *$/,""); sub(/\.0/,""); printf $1}'`)"
     "\n"
     R"(if [ ! -n "${freq}" ]; then)"
@@ -96,6 +112,8 @@ const char* const ZelConfig::kWlanSignalNoiseCommand =
     "\n\t"
     R"(snr=`expr ${signal} - ${noise}`)"
     "\nfi\necho ${signal} ${snr}";
+
+}  // namespace
 
 int32_t ZelConfig::ReadSf2StatusValue(std::string key, std::string& output) {
     const char* fileKey = key == kVoltageKl15 ? kKl15File
@@ -180,7 +198,7 @@ int32_t ZelConfig::RefreshMostState(std::string key, std::string& output) {
 }
 
 int32_t ZelConfig::RefreshInterfaceAddress(std::string key, std::string& output) {
-    InterfaceRequest request(IsWiredKey(key) ? kWiredInterface : wlanInterfaceName);
+    InterfaceRequest request(IsWiredKey(key) ? InterfaceRequest::kWiredInterface : wlanInterfaceName);
     if (!request.HasSocket()) return false;
     const bool answered = request.Ask(IsAddressKey(key) ? SIOCGIFADDR : SIOCGIFNETMASK);
     output = request.AddressText();

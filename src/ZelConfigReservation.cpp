@@ -1,5 +1,5 @@
-// Reservation of the device by a client host, the host lock with its packet filter rules,
-// the state summary and the color names.
+// Reservation of the device by a client host, the host lock kept in the store, the state
+// summary and the color names.
 
 #include "ZelConfig.h"
 
@@ -11,7 +11,8 @@
 #include <ctime>
 
 #include "AttributeKeys.h"
-#include "CNumber.h"
+#include "DeviceColor.h"
+#include "HostLock.h"
 #include "ZelLog.h"
 
 namespace {
@@ -20,48 +21,24 @@ constexpr const char* kLogSource = "ZelConfig";
 
 using namespace attributekey;
 
+// Reservation: the reserved state and uuid, the marker files other components of the
+// device look for, and the one interface protocol.
+constexpr const char* kStateReserved = "5";
+constexpr const char* kReservedUuid = "00000000-0000-0001-0000-000000000001";
+constexpr const char* kForceConnectPath = "/tmp/forceconnect";
+constexpr const char* kReservedPath = "/tmp/reserved";
+constexpr const char* kRplusPath = "/tmp/proto_rplus";
+constexpr const char* kRplusProtocol = "rplus";
+constexpr const char* kAnyHost = "0";
+constexpr const char* kInvalidProtocol = "Invalid ifhProto '%s' requested, forcing to 'rplus'";
+
 constexpr const char* kFlagSet = "1";
 constexpr const char* kReservedMark = "*";
 constexpr const char* kFreeMark = "+";
 constexpr const char* kUnknownMark = "?";
 
-struct Color {
-    const char* name;
-    const char* code;
-};
-
-constexpr Color kColors[] = {
-    {"white", "#ede3d3"}, {"red", "#be1110"},   {"yellow", "#ffff43"}, {"violet", "#8a4280"},
-    {"green", "#4e8541"}, {"brown", "#754836"}, {"blue", "#163279"},   {"grey", "#acaea6"},
-};
-
 // Part of every seed, so that reservations within one second draw different handles.
 uint64_t reservationCount = 0;
-
-// A leading zero is refused: tools that read it as octal would lock another host.
-bool IsOctet(const std::string& text) {
-    uint64_t value = 0;
-    return text.size() <= 3 && (text.size() == 1 || text[0] != '0') &&
-           CNumber::ParseDecimal(text, 255, value);
-}
-
-bool IsDottedQuad(const std::string& address) {
-    size_t start = 0;
-    for (int octet = 0; octet < 4; ++octet) {
-        const size_t dot = octet < 3 ? address.find('.', start) : address.size();
-        if (dot == std::string::npos || !IsOctet(address.substr(start, dot - start))) return false;
-        start = dot + 1;
-    }
-    return true;
-}
-
-// A rule that is not there to delete must not keep the others from running.
-void RunCommands(const std::vector<std::string>& commands) {
-    for (const std::string& command : commands) {
-        const int status = std::system(command.c_str());
-        static_cast<void>(status);
-    }
-}
 
 void CreateMarker(const char* path) {
     const int fd =
@@ -94,44 +71,14 @@ std::string DrawHandle() {
 
 }  // namespace
 
-bool ZelConfig::HostNumberToAddress(const std::string& host, std::string& address) {
-    // The device's long has 32 bits, so its atol is its atoi.
-    const auto number = static_cast<uint32_t>(CNumber::Atoi(host));
-    const unsigned char bytes[4] = {
-        static_cast<unsigned char>(number >> 24), static_cast<unsigned char>(number >> 16),
-        static_cast<unsigned char>(number >> 8), static_cast<unsigned char>(number)};
-    address = CNumber::DottedQuad(bytes);
-    return true;
-}
-
-std::vector<std::string> ZelConfig::HostLockCommands(bool lock, const std::string& address) {
-    const std::string source = address == kAnyHostAddress ? "" : kSourceOption + address;
-    const std::string head =
-        std::string(kIptablesCommand) + (lock ? kAppendRule : kDeleteRule) + kRuleHead + source;
-    std::vector<std::string> commands;
-    for (unsigned port : kLockedPorts) {
-        char tail[64];
-        std::snprintf(tail, sizeof tail, kRuleTail, port);
-        commands.push_back(head + tail);
-    }
-    commands.push_back(lock ? kForwardOnCommand : kForwardOffCommand);
-    return commands;
-}
-
 void ZelConfig::LockToHost(const std::string& host) {
-    std::string address;
-    HostNumberToAddress(host, address);
+    const std::string address = HostLock::HostNumberToAddress(host);
     SetAttribute(kStateHostLock, address, Value);
-    RunCommands(HostLockCommands(true, address));
+    HostLock::Lock(address);
 }
 
 void ZelConfig::UnlockHost() {
-    const std::string address = ReadOrEmpty(*this, kStateHostLock);
-    if (!address.empty() && !IsDottedQuad(address)) {
-        ZEL_ERROR(kRefusedHostAddress, address.c_str());
-    } else {
-        RunCommands(HostLockCommands(false, address));
-    }
+    HostLock::Release(ReadOrEmpty(*this, kStateHostLock));
     SetAttribute(kStateHostLock, "", Value);
 }
 
@@ -188,20 +135,6 @@ bool ZelConfig::GetStateSummary(std::string& out) const {
     return true;
 }
 
-void ZelConfig::ColorNameToCode(std::string& text) {
-    for (const Color& color : kColors) {
-        if (text == color.name) {
-            text = color.code;
-            return;
-        }
-    }
-}
+void ZelConfig::ColorNameToCode(std::string& text) { DeviceColor::NameToCode(text); }
 
-void ZelConfig::ColorCodeToName(std::string& text) {
-    for (const Color& color : kColors) {
-        if (text == color.code) {
-            text = color.name;
-            return;
-        }
-    }
-}
+void ZelConfig::ColorCodeToName(std::string& text) { DeviceColor::CodeToName(text); }

@@ -15,6 +15,9 @@ constexpr unsigned kInfo = 101;
 constexpr unsigned kDebug = 102;
 constexpr unsigned kError = 103;
 
+// The one text for a file that can't be opened.
+constexpr const char* kCantOpen = "Can't open %s";
+
 }  // namespace zellog
 
 #define LOG_STATEMENT(level, handler, ...)                               \

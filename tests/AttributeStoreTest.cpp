@@ -148,8 +148,6 @@ TEST(AttributeStoreTest, AReservationLocksTheServicePortsToItsHostUntilReleasedW
     const auto calls = [] { const std::string text = Read(kCalls); ::unlink(kCalls); return text; };
     InstallComplete();
     ZelConfig store;
-    store.LockToHost("0");
-    EXPECT_EQ(calls(), Rules("-A", "", "1"));
     for (const char* address :
          {"1.2.3.4; touch /tmp/owned", "256.1.1.1", "1.2.3", "01.2.3.4", "1.2.3.4 -j DROP"}) {
         store.SetAttribute("zel.state.hostlock", address, Value);
@@ -172,10 +170,11 @@ TEST(AttributeStoreTest, AReservationLocksTheServicePortsToItsHostUntilReleasedW
     Write("/tmp/moststate", "0\n");
     EXPECT_EQ(State(store), "4  00000000-0000-0000-0000-000000000000   [0+;1?;2+;3+]");
     EXPECT_TRUE(Exists("/tmp/forceconnect") && !Exists("/tmp/reserved") && !Exists("/tmp/proto_rplus"));
-    EXPECT_TRUE(store.ReleaseDevice(""));  // the handle of a free device
+    EXPECT_EQ(store.ReleaseDevice("") ? calls() : "!", Rules("-D", "-s ", "0"));  // the handle of a free device
     std::string anyHost, requested = "DoIP";
     EXPECT_TRUE(store.ReserveDevice("owner", anyHost, requested, handle));
-    EXPECT_EQ(requested + anyHost + Get(store, "zel.state.hostlock"), "rplus00.0.0.0");
+    EXPECT_EQ(requested + anyHost + Get(store, "zel.state.hostlock") + calls(),
+              "rplus00.0.0.0" + Rules("-A", "", "1"));
 }
 
 }  // namespace
