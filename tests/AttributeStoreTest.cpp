@@ -135,7 +135,6 @@ std::string Rules(const std::string& action, const std::string& source, const ch
     return calls + "echo " + forward + "\n";
 }
 
-// The reservation attributes and the state summary.
 std::string State(const ZelConfig& store) {
     std::string state, summary;
     for (const char* key : {"current", "owner", "uuid", "handle", "hostlock"}) {
