@@ -72,5 +72,5 @@ bool ChangeListFile::Merge(const std::string& path, const Changes& marks) {
     Read(path, current);
     for (const auto& [id, flag] : marks) current[id] = flag;
     return AtomicFile::Replace(path, path + kNewSuffix, Format(current),
-                               AtomicFile::Durability::Volatile);
+                               AtomicFile::Durability::Volatile) != AtomicFile::Outcome::Unchanged;
 }

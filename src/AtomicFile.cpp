@@ -47,18 +47,18 @@ bool LinkBackup(const std::string& path, const std::string& backupPath) {
 
 }  // namespace
 
-bool AtomicFile::Replace(const std::string& path, const std::string& tempPath,
-                         std::string_view content, Durability durability,
-                         const std::string& backupPath) {
+AtomicFile::Outcome AtomicFile::Replace(const std::string& path, const std::string& tempPath,
+                                        std::string_view content, Durability durability,
+                                        const std::string& backupPath, FolderSync syncFolder) {
     bool durable = durability == Durability::Durable;
     if (!WriteNewFile(tempPath, content, durable) || !LinkBackup(path, backupPath) ||
         ::rename(tempPath.c_str(), path.c_str()) != 0) {
         int error = errno;
         ::unlink(tempPath.c_str());
         errno = error;
-        return false;
+        return Outcome::Unchanged;
     }
-    return !durable || SyncFolderOf(path);
+    return !durable || syncFolder(path) ? Outcome::Replaced : Outcome::ReplacedUnflushed;
 }
 
 bool AtomicFile::SyncFolderOf(const std::string& path) {

@@ -250,18 +250,24 @@ void ZelConfig::MergeProperties(const Properties& properties) {
 
 bool ZelConfig::SaveAgentConfiguration() {
     FileLock lock(kAgentConfigurationLockPath);
-    bool saved = false;
+    AtomicFile::Outcome outcome = AtomicFile::Outcome::Unchanged;
     if (lock.IsHeld()) {
         std::unique_ptr<char[]> storage;
-        saved = AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
-                                    SaveContent(storage), AtomicFile::Durability::Durable,
-                                    kAgentConfigurationOldPath);
+        outcome = AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
+                                      SaveContent(storage), AtomicFile::Durability::Durable,
+                                      kAgentConfigurationOldPath);
     }
-    if (!saved) {
-        ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
-        return false;
+    return Saved(outcome);
+}
+
+// A file that is in place but whose folder was not flushed counts as saved: every reader
+// sees it already, and the next save flushes the folder again.
+bool ZelConfig::Saved(AtomicFile::Outcome outcome) {
+    if (outcome != AtomicFile::Outcome::Replaced) {
+        const bool unflushed = outcome == AtomicFile::Outcome::ReplacedUnflushed;
+        ZEL_ERROR(unflushed ? kNotFlushed : kCantSave, kAgentConfigurationPath, std::strerror(errno));
     }
-    return true;
+    return outcome != AtomicFile::Outcome::Unchanged;
 }
 
 // Starts from the live file as another process may have left it, so that its changes are
@@ -301,13 +307,12 @@ bool ZelConfig::WriteDefaultAgentConfiguration() {
     FileLock lock(kAgentConfigurationLockPath);
     // Another process may have written the file since this one looked.
     if (lock.IsHeld() && ::access(kAgentConfigurationPath, F_OK) == 0) return true;
-    if (!lock.IsHeld() || !AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
-                                               DefaultAgentConfiguration::Content(),
-                                               AtomicFile::Durability::Durable)) {
-        ZEL_ERROR(kCantSave, kAgentConfigurationPath, std::strerror(errno));
-        return false;
-    }
-    return true;
+    const AtomicFile::Outcome outcome =
+        lock.IsHeld() ? AtomicFile::Replace(kAgentConfigurationPath, kAgentConfigurationNewPath,
+                                            DefaultAgentConfiguration::Content(),
+                                            AtomicFile::Durability::Durable)
+                      : AtomicFile::Outcome::Unchanged;
+    return Saved(outcome);
 }
 
 bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key,

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "Attribute.h"
 #include "PropertyFile.h"
 #include "TextArena.h"
@@ -35,6 +36,7 @@ public:
     static constexpr const char* kIncompleteStartup =
         "Warning: not all attributes initialized successfully!";
     static constexpr const char* kCantSave = "Can't save %s: %s";
+    static constexpr const char* kNotFlushed = "Saved %s, but its folder not flushed: %s";
     static constexpr const char* kPropertyRefused = "Property %s refused: can't be stored";
 
     // The states of "zel.state.current" and the uuid of a free device.
@@ -81,8 +83,9 @@ public:
     bool LoadAgentConfiguration();
     // Saves under the writers' lock: the live file as it is now, with the properties this
     // process set and the store's properties the file lacks, sorted by key, written
-    // through ".new" and flushed, the previous live file kept as ".old". False when
-    // anything failed; the live file and backup are then unchanged.
+    // through ".new" and flushed, the previous live file kept as ".old". False when the
+    // file could not be replaced; the live file and backup are then unchanged. A file in
+    // place whose folder could not be flushed is saved (and the flush failure logged).
     bool SaveAgentConfiguration();
     // Writes the default content as the live file unless one exists by now.
     bool WriteDefaultAgentConfiguration();
@@ -174,6 +177,7 @@ public:
     static bool ReadOrvaDPresent(std::string& output);
 
 private:
+    static bool Saved(AtomicFile::Outcome outcome);
     void DetectWlanInterface();
     bool RunProducers();
     bool InitHardwareAttributes();

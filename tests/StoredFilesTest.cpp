@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "AgentConfiguration.h"
+#include "AtomicFile.h"
 #include "CNumber.h"
 #include "ChangeListFile.h"
 #include "Device.h"
@@ -128,6 +129,9 @@ TEST(StoredFilesTest, SavesRotateTheBackupAndKeepEveryProperty) {
         EXPECT_EQ(Read(kConfig) + "|" + Read(kConfigOld), std::string(c.liveAfter) + "|" + c.oldAfter);
         EXPECT_EQ(Exists(kConfigNew), c.prepare == "mkdir");
     }
+    const auto unflushed = [](const std::string&) { return false; };  // the folder flush fails after the rename
+    const auto outcome = AtomicFile::Replace(kConfig, kConfigNew, "n=1\n", AtomicFile::Durability::Durable, "", unflushed);
+    EXPECT_TRUE(outcome == AtomicFile::Outcome::ReplacedUnflushed && Read(kConfig) == "n=1\n");
 }
 
 TEST(StoredFilesTest, AccessorsReadTheLiveFileAndKeepEachOthersChanges) {
