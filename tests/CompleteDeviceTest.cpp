@@ -17,6 +17,8 @@ TEST(CompleteDeviceTest, StartUpSetsEveryAttributeAndDoesNotWarn) {
     }
     EXPECT_EQ(all, "02:00:5e:10:00:01 00-1A-2B-3C-4D-5E 192.0.2.10 255.255.255.0 12 ");
     EXPECT_EQ((store.ReadWlanSignalNoise(level, ratio) ? "" : "!") + level + " " + ratio, "-45 50");
+    device::Write("/stubs/output/iw_dev_wlan0_survey_dump", "");  // no noise: the signal alone is no answer
+    EXPECT_EQ((store.ReadWlanSignalNoise(level, ratio) ? "" : "!") + level + " " + ratio, "!0 0");
     device::Write("/stubs/output/iw_dev_wlan0_link", "Not connected.\n");
     EXPECT_EQ((store.ReadWlanSignalNoise(level, ratio) ? "" : "!") + level + " " + ratio, "0 0");
     device::ExpectPieces(device::Read(device::kLog), "!Can't open|!Warning");
