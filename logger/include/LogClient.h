@@ -1,5 +1,4 @@
-#ifndef LOGGER_LOGCLIENT_H
-#define LOGGER_LOGCLIENT_H
+#pragma once
 
 #include <memory>
 #include <sstream>
@@ -8,28 +7,18 @@
 #include "LogHandlerClient.h"
 #include "LogLayout.h"
 
-// A final destination of log events. It formats each event with its layout and hands the
-// text to Write.
+// A final destination of events: formats each with its layout and hands the text to Write.
 class LogClient : public LogHandlerClient {
 public:
-    LogClient();
-    ~LogClient() override;
-
-    // Takes ownership of the layout and deletes the previous one. A null layout restores
-    // the default layout.
+    // Owns the layout and deletes the previous one; null restores the default layout.
     void SetLayout(LogLayout* layout);
-
     void HandleEvent(const LogEvent& event) override;
 
 protected:
-    // Writes one formatted event.
     virtual void Write(const std::string& text) = 0;
 
 private:
-    std::unique_ptr<LogLayout> layout_;
-    // Reused for every event, in its initial state each time.
-    std::ostringstream text_;
-    const std::ios_base::fmtflags initialFlags_ = text_.flags();
+    std::unique_ptr<LogLayout> layout_{new LogLayout};
+    // Reused and reset to a fresh stream's state per event: a new one builds its locale.
+    std::ostringstream text_, pristine_;
 };
-
-#endif

@@ -1,42 +1,33 @@
-#ifndef LOGGER_LOGCLIENTROLLINGFILE_H
-#define LOGGER_LOGCLIENTROLLINGFILE_H
-
-#include <sys/types.h>
+#pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "LogClient.h"
 
-// Appends events to a file and rolls it over when it would grow past the size limit:
-// "path" becomes "path.1", "path.1" becomes "path.2" and so on, keeping fileCount files
-// in all (the live one included). Several processes may log into the same file: each
-// event is checked against the limit and appended with one write under an advisory lock
-// on the live file, so no file grows past the limit through concurrent appends and only
-// one process rolls a full file.
-// The file is opened at the first event and stays open for the life of the client.
-// Failures (no directory, no space) drop the event silently; the directory is never
-// created. A size limit of 0 or less never rolls; a file count of 1 or less empties the
-// live file instead of keeping older ones.
+// Appends each event with one write on an O_APPEND descriptor (lines never tear) and rolls
+// the file when an event would carry it past the limit: "path" becomes "path.1" and so on,
+// fileCount files in all (a count of 1 or less empties the file; a limit of 0 or less never
+// rolls). The size is checked without a lock; a roll takes the lock and checks again, so one
+// process rolls and the others reopen. With N writers, events checked just before another's
+// roll can carry a file past the limit by N - 1 events at most. Failures drop the event.
 class LogClientRollingFile : public LogClient {
 public:
-    LogClientRollingFile(const std::string& path, int32_t sizeLimit, int fileCount);
-    ~LogClientRollingFile() override;
+    LogClientRollingFile(const std::string& path, int32_t sizeLimit, int fileCount)
+        : path_(path), sizeLimit_(sizeLimit), fileCount_(fileCount) {}
+    ~LogClientRollingFile() override { Close(); }
 
 protected:
     void Write(const std::string& text) override;
 
 private:
-    bool Open();
-    void Close();
-    // Rolls one event may make when others fill each new file before it gets the lock;
-    // the bound keeps a folder where renames fail from looping for ever. The event then
-    // goes into the file as it is.
+    // Bounds the rolls of one event (a folder where renames fail); it is written anyway.
     static constexpr int kMaxRollsPerEvent = 8;
 
-    bool WouldPassLimit(off_t size, size_t incoming) const;
-    bool Roll();
-    bool ShiftFiles();
+    bool Open();
+    void Close();
+    bool PassesLimit(size_t incoming) const;
+    bool Roll(size_t incoming);
     std::string NumberedPath(int n) const;
 
     std::string path_;
@@ -44,5 +35,3 @@ private:
     int fileCount_;
     int fd_ = -1;
 };
-
-#endif

@@ -1,15 +1,16 @@
-#ifndef LOGGER_LOGEVENT_H
-#define LOGGER_LOGEVENT_H
+#pragma once
 
 #include <string>
+#include <utility>
 
-// One log statement as it travels from a handler to its clients. The texts are copies, so
-// an event stays valid for as long as it is passed on.
+// One log statement on its way from a handler to its clients; the texts are copies.
 class LogEvent {
 public:
     LogEvent(std::string dateTimeUsec, std::string levelName, std::string handlerName, int threadId,
-             std::string fileName, int line, std::string message);
-    virtual ~LogEvent();
+             std::string fileName, int line, std::string message)
+        : dateTimeUsec_(std::move(dateTimeUsec)), levelName_(std::move(levelName)),
+          handlerName_(std::move(handlerName)), fileName_(std::move(fileName)),
+          message_(std::move(message)), threadId_(threadId), line_(line) {}
 
     // Local date and time to the microsecond: "YYYY-MM-DD HH:MM:SS.uuuuuu".
     const std::string& GetDateTimeUsec() const { return dateTimeUsec_; }
@@ -23,13 +24,6 @@ public:
     const std::string& GetLogMessage() const { return message_; }
 
 private:
-    std::string dateTimeUsec_;
-    std::string levelName_;
-    std::string handlerName_;
-    int threadId_;
-    std::string fileName_;
-    int line_;
-    std::string message_;
+    std::string dateTimeUsec_, levelName_, handlerName_, fileName_, message_;
+    int threadId_, line_;
 };
-
-#endif

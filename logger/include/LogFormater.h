@@ -1,18 +1,15 @@
-#ifndef LOGGER_LOGFORMATER_H
-#define LOGGER_LOGFORMATER_H
+#pragma once
 
 #include <string>
 
 class LogHandler;
 
-// One log statement: constructed with the level, the source name and the line, then Log
-// formats the message printf-style and hands the event to the handler.
+// One log statement: Log formats the message printf-style and hands the event on.
 class LogFormater {
 public:
-    LogFormater(unsigned level, const std::string& fileName, int line);
-    LogFormater(const LogFormater&) = delete;
-    LogFormater& operator=(const LogFormater&) = delete;
-    virtual ~LogFormater();
+    LogFormater(unsigned level, const std::string& fileName, int line)
+        : level_(level), fileName_(fileName), line_(line) {}
+    virtual ~LogFormater() = default;
 
     // A null handler or format logs nothing. The message is never cut; when the arguments
     // can't be formatted, the format itself is the message.
@@ -23,5 +20,3 @@ private:
     std::string fileName_;
     int line_;
 };
-
-#endif

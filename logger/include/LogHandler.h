@@ -1,29 +1,22 @@
-#ifndef LOGGER_LOGHANDLER_H
-#define LOGGER_LOGHANDLER_H
+#pragma once
 
 #include <string>
 #include <vector>
 
 #include "LogHandlerClient.h"
 
-// A named distribution point for log events. Handlers are created and owned by Logger;
-// one name always gives the same handler. A handler attached to another handler receives
-// that handler's events and passes them on to its own clients.
+// A named distribution point of events, owned by Logger; it may be another handler's client.
 class LogHandler : public LogHandlerClient {
 public:
-    explicit LogHandler(std::string name);
+    explicit LogHandler(std::string name) : name_(std::move(name)) {}
     ~LogHandler() override;
 
     const std::string& GetName() const { return name_; }
-
-    // Attaches a client (not owned). Attaching the same client twice has no further effect;
-    // a null client is ignored.
+    // Attaches a client (not owned) once; a null client is ignored.
     void AddLogClient(LogHandlerClient* client);
-    // Detaches a client; unknown clients are ignored.
     void RemoveLogClient(LogHandlerClient* client);
-
-    // Passes the event to every attached client in the order they were attached. An event
-    // that comes back to a handler already passing it on (a cycle of handlers) is dropped.
+    // Passes the event to the clients in the order they were attached. An event that comes
+    // back to a handler already passing it on (a cycle of handlers) is dropped.
     void HandleEvent(const LogEvent& event) override;
 
 private:
@@ -31,5 +24,3 @@ private:
     std::vector<LogHandlerClient*> clients_;
     bool dispatching_ = false;
 };
-
-#endif

@@ -1,20 +1,12 @@
-#ifndef LOGGER_LOGLAYOUT_H
-#define LOGGER_LOGLAYOUT_H
+#pragma once
 
 #include <ostream>
 
 class LogEvent;
 
-// Turns one event into text. The default layout writes the date-time, the level name and
-// the message, separated by blanks, and a line feed.
+// Turns one event into text; the default: date-time, level name and message, blank-separated.
 class LogLayout {
 public:
-    LogLayout();
-    LogLayout(const LogLayout&) = delete;
-    LogLayout& operator=(const LogLayout&) = delete;
-    virtual ~LogLayout();
-
+    virtual ~LogLayout() = default;
     virtual void Format(std::ostream& out, const LogEvent& event);
 };
-
-#endif

@@ -1,22 +1,16 @@
-#ifndef LOGGER_LOGLEVELMANAGER_H
-#define LOGGER_LOGLEVELMANAGER_H
+#pragma once
 
 #include <map>
 #include <string>
 
-// Display names of level numbers. A level without a registered name is shown as its
-// decimal number.
+// Display names of level numbers; a level without a name is shown as its decimal number.
 class LogLevelManager {
 public:
-    LogLevelManager();
-    virtual ~LogLevelManager();
-
+    virtual ~LogLevelManager() = default;
     // Registers (or renames) a level.
-    void AddLogLevel(unsigned level, const std::string& name);
+    void AddLogLevel(unsigned level, const std::string& name) { names_[level] = name; }
     std::string GetLogLevelName(unsigned level) const;
 
 private:
     std::map<unsigned, std::string> names_;
 };
-
-#endif

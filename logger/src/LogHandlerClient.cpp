@@ -2,12 +2,6 @@
 
 #include "LogHandler.h"
 
-LogHandlerClient::LogHandlerClient() = default;
-
 LogHandlerClient::~LogHandlerClient() {
-    // RemoveLogClient shrinks attachedTo_, so walk a copy.
-    const std::vector<LogHandler*> handlers = attachedTo_;
-    for (LogHandler* handler : handlers) {
-        handler->RemoveLogClient(this);
-    }
+    while (!attachedTo_.empty()) attachedTo_.back()->RemoveLogClient(this);
 }

@@ -2,10 +2,6 @@
 
 #include "LogEvent.h"
 
-LogLayout::LogLayout() = default;
-
-LogLayout::~LogLayout() = default;
-
 void LogLayout::Format(std::ostream& out, const LogEvent& event) {
     out << event.GetDateTimeUsec() << ' ' << event.GetLogLevelName() << ' ' << event.GetLogMessage()
         << '\n';
