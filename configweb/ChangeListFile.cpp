@@ -39,7 +39,11 @@ void ParseLine(const char* line, size_t length, ChangeListFile::Changes& changes
 bool ChangeListFile::Read(const std::string& path, Changes& changes, const LineObserver& observer) {
     FileContent content;
     if (!ReadBounded(path, content)) return false;
-    const std::string_view text = content.Text();
+    Parse(content.Text(), changes, observer);
+    return true;
+}
+
+void ChangeListFile::Parse(std::string_view text, Changes& changes, const LineObserver& observer) {
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -47,7 +51,6 @@ bool ChangeListFile::Read(const std::string& path, Changes& changes, const LineO
         if (end > start) ParseLine(text.data() + start, end - start, changes, observer);
         start = end + 1;
     }
-    return true;
 }
 
 std::string ChangeListFile::Format(const Changes& changes) {
@@ -68,9 +71,14 @@ std::string ChangeListFile::Format(const Changes& changes) {
 
 bool ChangeListFile::Merge(const std::string& path, const Changes& marks) {
     FileLock lock(path + kLockSuffix);
+    FileContent content;
+    const bool read = ReadBounded(path, content);
     Changes current;
-    Read(path, current);
+    Parse(content.Text(), current, nullptr);
     for (const auto& [id, flag] : marks) current[id] = flag;
-    return AtomicFile::Replace(path, path + kNewSuffix, Format(current),
-                               AtomicFile::Durability::Volatile) != AtomicFile::Outcome::Unchanged;
+    const std::string text = Format(current);
+    // A file that reads whole as the new text already is that text (a cut read is shorter).
+    if (read && text.size() < kMaxReadBytes && text == content.Text()) return true;
+    return AtomicFile::Replace(path, path + kNewSuffix, text, AtomicFile::Durability::Volatile) !=
+           AtomicFile::Outcome::Unchanged;
 }

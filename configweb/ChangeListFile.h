@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 // The change list file: one line "id;flag\n" per session, ascending by signed id.
 //
@@ -24,13 +25,16 @@ public:
     static bool Read(const std::string& path, Changes& changes,
                      const LineObserver& observer = nullptr);
 
+    // Adds the entries of a file's text to `changes`.
+    static void Parse(std::string_view text, Changes& changes, const LineObserver& observer);
+
     // The file text of `changes`; an empty map gives the empty text.
     static std::string Format(const Changes& changes);
 
     // Under an exclusive lock on "<path>.lock": reads the file as it is now, sets the
     // entries of `marks` over it and replaces the file with the result by rename
-    // (through "<path>.new"). False when the new file could not be written; the file is
-    // then as it was.
+    // (through "<path>.new"), unless the file holds that text already. False when the new
+    // file could not be written; the file is then as it was.
     static bool Merge(const std::string& path, const Changes& marks);
 };
 
