@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <sstream>
 
 #include "ConfigWebLog.h"
 #include "HeaderOnlyBuffer.h"
@@ -22,12 +24,18 @@ constexpr const char* kHeadMethod = "HEAD";
 
 void RequestRunner::Run(const Handler& handler, const Fallback& fallback) {
     std::signal(SIGPIPE, SIG_IGN);
+    // The answer is collected and written at once when the request is done: one write
+    // instead of one per flush, and no buffer for standard output to size first.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::stringbuf whole;
+    std::streambuf* const output = std::cout.rdbuf(&whole);
     // A HEAD request is answered with the headers of the GET answer and no body.
-    HeaderOnlyBuffer headOnly(std::cout.rdbuf());
-    std::streambuf* const answer = IsHead() ? std::cout.rdbuf(&headOnly) : nullptr;
+    HeaderOnlyBuffer headOnly(&whole);
+    if (IsHead()) std::cout.rdbuf(&headOnly);
     RunHandler(handler, fallback);
-    std::cout.flush();
-    if (answer != nullptr) std::cout.rdbuf(answer);
+    std::cout.rdbuf(output);
+    const std::string text = whole.str();
+    std::cout.write(text.data(), static_cast<std::streamsize>(text.size())).flush();
 }
 
 bool RequestRunner::IsHead() {
