@@ -25,7 +25,6 @@ constexpr const char* kLogSource = "SetTolSettingsCgi";
 constexpr int kChanged = 1;
 
 constexpr size_t kOutletLength = 2;
-constexpr size_t kDealerLength = 6;
 constexpr size_t kTolAddressLength = 253;
 constexpr size_t kTolPortLength = 5;
 constexpr const char* kDiscoverModes[] = {"1", "202"};
@@ -48,7 +47,7 @@ bool IsOutlet(const std::string& value) {
 }
 
 bool IsDealer(const std::string& value) {
-    return !value.empty() && value.size() <= kDealerLength && SetTolSettingsCgi::IsNumber(value);
+    return !value.empty() && value.size() <= SetTolSettingsCgi::kDealerDigits && SetTolSettingsCgi::IsNumber(value);
 }
 
 bool IsTolAddress(const std::string& value) {
