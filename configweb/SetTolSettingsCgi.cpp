@@ -25,15 +25,10 @@ constexpr const char* kLogSource = "SetTolSettingsCgi";
 constexpr int kChanged = 1;
 
 constexpr size_t kOutletLength = 2;
-constexpr size_t kDealerLength = 6;
 constexpr size_t kTolAddressLength = 253;
 constexpr size_t kTolPortLength = 5;
 constexpr const char* kDiscoverModes[] = {"1", "202"};
 
-constexpr const char* kDns1NotSet = "Element dns1 not set";
-constexpr const char* kDns1NotValid = "Element dns server 1 %s not valid";
-constexpr const char* kDns2NotSet = "Element dns2 not set";
-constexpr const char* kDns2NotValid = "Element dns server 2 %s not valid";
 constexpr const char* kCrossSiteRefused =
     "Cross-site request refused (Sec-Fetch-Site '%.64s', Origin '%.256s', Host '%.256s') -> "
     "redirect";
@@ -43,53 +38,68 @@ const char* HeaderText(const char* variable) {
     return value != nullptr ? value : "";
 }
 
-bool IsOutlet(const std::string& value) {
+bool IsOutlet(const std::string& value, const std::string&) {
     return !value.empty() && value.size() <= kOutletLength && SetTolSettingsCgi::IsNumber(value);
 }
 
-bool IsDealer(const std::string& value) {
-    return !value.empty() && value.size() <= kDealerLength && SetTolSettingsCgi::IsNumber(value);
+bool IsDealer(const std::string& value, const std::string&) {
+    return !value.empty() && value.size() <= SetTolSettingsCgi::kDealerDigits &&
+           SetTolSettingsCgi::IsNumber(value);
 }
 
-bool IsTolAddress(const std::string& value) {
+bool IsTolAddress(const std::string& value, const std::string&) {
     return !value.empty() && value.size() <= kTolAddressLength &&
            (NetDev::IsValidIp(value) || NetDev::IsValidHostName(value));
 }
 
-bool IsTolPort(const std::string& value) {
+bool IsTolPort(const std::string& value, const std::string&) {
     return value.size() <= kTolPortLength && SetTolSettingsCgi::IsNumber(value);
 }
 
-bool IsTolUrl(const std::string& value) { return !SetTolSettingsCgi::HoldsControlCharacter(value); }
+// Any text but one with a control character, which the agent configuration file and the
+// form page can't carry.
+bool IsTolUrl(const std::string& value, const std::string&) {
+    return !SetTolSettingsCgi::HoldsControlCharacter(value);
+}
+
+// The first DNS server is required when the server address is a host name; with an IPv4
+// server address any value will do.
+bool IsDns1(const std::string& value, const std::string& tolAddress) {
+    return NetDev::IsValidIp(tolAddress) ? !SetTolSettingsCgi::HoldsControlCharacter(value)
+                                         : !value.empty() && NetDev::IsValidIp(value);
+}
+
+bool IsDns2(const std::string& value, const std::string&) {
+    return value.empty() || NetDev::IsValidIp(value);
+}
 
 }  // namespace
 
-// What differs between the validators of the outlet, dealer, server address, port and URL.
-struct SetTolSettingsCgi::FieldRule {
-    const char* element;
-    bool (*accepts)(const std::string& value);
-    const char* notSetMessage;
-    bool flagWhenNotSet;
-    bool resultWhenNotSet;
-    const char* notValidMessage;
+// clang-format off
+const SetTolSettingsCgi::Field SetTolSettingsCgi::kFields[] = {
+    {"outlet", "tol.outlet", &SetTolSettingsCgi::outlet, IsOutlet, Absent::kFails,
+     "Element outlet not set", "Element outlet %s not valid",
+     "Outlet", "1 or 2 digits", false},
+    {"dealer", "tol.dealer", &SetTolSettingsCgi::dealer, IsDealer, Absent::kFlagged,
+     "Element dealer not set", "Element dealer %s not valid",
+     "Dealer", "1 to 6 digits", false},
+    {"toladdress", "tol.address", &SetTolSettingsCgi::tolAddress, IsTolAddress, Absent::kFlagged,
+     "Element tol address not set", "Element tol address %s not valid",
+     "Server Address", "an IPv4 address or host name", false},
+    {"tolport", "tol.port", &SetTolSettingsCgi::tolPort, IsTolPort, Absent::kPasses,
+     "Element tol port not set", "Element tol port %s not valid",
+     "Server Port", "0 to 5 digits", false},
+    {"tolurl", "tol.extendedurl", &SetTolSettingsCgi::tolUrl, IsTolUrl, Absent::kFails,
+     "Element tol url not set", "Element tol url %s not valid",
+     "Extended URL", "no control characters", false},
+    {"dns1", "dns.server.1", &SetTolSettingsCgi::dns1, IsDns1, Absent::kFlagged,
+     "Element dns1 not set", "Element dns server 1 %s not valid",
+     "DNS Server 1", "an IPv4 address", true},
+    {"dns2", "dns.server.2", &SetTolSettingsCgi::dns2, IsDns2, Absent::kPasses,
+     "Element dns2 not set", "Element dns server 2 %s not valid",
+     "DNS Server 2", "an IPv4 address", true},
 };
-
-// The seven settings in the order of the form, the redirect values and the saves.
-struct SetTolSettingsCgi::Setting {
-    const char* element;
-    const char* key;
-    std::string SetTolSettingsCgi::*member;
-};
-
-const SetTolSettingsCgi::Setting SetTolSettingsCgi::kSettings[] = {
-    {kOutletName, kOutletKey, &SetTolSettingsCgi::outlet},
-    {kDealerName, kDealerKey, &SetTolSettingsCgi::dealer},
-    {kTolAddressName, kTolAddressKey, &SetTolSettingsCgi::tolAddress},
-    {kTolPortName, kTolPortKey, &SetTolSettingsCgi::tolPort},
-    {kTolUrlName, kTolUrlKey, &SetTolSettingsCgi::tolUrl},
-    {kDns1Name, kDns1Key, &SetTolSettingsCgi::dns1},
-    {kDns2Name, kDns2Key, &SetTolSettingsCgi::dns2},
-};
+// clang-format on
 
 SetTolSettingsCgi::SetTolSettingsCgi() = default;
 
@@ -175,9 +185,9 @@ void SetTolSettingsCgi::AppendFlag(const char* element) {
 }
 
 void SetTolSettingsCgi::AppendValues() {
-    for (const Setting& setting : kSettings) {
-        redirectUrl.append(1, '&').append(setting.element).append(1, '=');
-        redirectUrl += UrlEncoding::Encode(this->*setting.member);
+    for (const Field& field : kFields) {
+        redirectUrl.append(1, '&').append(field.element).append(1, '=');
+        redirectUrl += UrlEncoding::Encode(this->*field.member);
     }
 }
 
@@ -201,64 +211,50 @@ bool SetTolSettingsCgi::HoldsControlCharacter(const std::string& text) {
     return false;
 }
 
-bool SetTolSettingsCgi::CheckField(const cgicc::Cgicc& cgi, const FieldRule& rule,
-                                   std::string& member) {
+// A DNS field is left empty, unchecked, unless the DNS servers are set by hand.
+bool SetTolSettingsCgi::CheckField(const cgicc::Cgicc& cgi, const Field& field) {
+    if (field.dns && !DiscoveryModeGateOpen()) return true;
     std::string value;
-    if (!FormElement::Find(cgi, rule.element, value)) {
-        WEB_ERROR("%s", rule.notSetMessage);
-        if (rule.flagWhenNotSet) AppendFlag(rule.element);
-        return rule.resultWhenNotSet;
+    if (!FormElement::Find(cgi, field.element, value)) {
+        WEB_ERROR("%s", field.notSetMessage);
+        if (field.absent == Absent::kFlagged) AppendFlag(field.element);
+        return field.absent == Absent::kPasses;
     }
-    if (!rule.accepts(value)) {
-        WEB_ERROR(rule.notValidMessage, value.c_str());
-        AppendFlag(rule.element);
+    if (!field.accepts(value, tolAddress)) {
+        WEB_ERROR(field.notValidMessage, value.c_str());
+        AppendFlag(field.element);
         return false;
     }
-    member = value;
+    this->*field.member = value;
     return true;
 }
 
 bool SetTolSettingsCgi::CheckOutlet(const cgicc::Cgicc& cgi) {
-    // clang-format off
-    static const FieldRule rule = {kOutletName, IsOutlet, "Element outlet not set", false, false,
-                                   "Element outlet %s not valid"};
-    // clang-format on
-    return CheckField(cgi, rule, outlet);
+    return CheckField(cgi, kFields[kOutlet]);
 }
 
 bool SetTolSettingsCgi::CheckDealer(const cgicc::Cgicc& cgi) {
-    // clang-format off
-    static const FieldRule rule = {kDealerName, IsDealer, "Element dealer not set", true, false,
-                                   "Element dealer %s not valid"};
-    // clang-format on
-    return CheckField(cgi, rule, dealer);
+    return CheckField(cgi, kFields[kDealer]);
 }
 
 bool SetTolSettingsCgi::CheckTolAddress(const cgicc::Cgicc& cgi) {
-    // clang-format off
-    static const FieldRule rule = {kTolAddressName, IsTolAddress,
-                                   "Element tol address not set", true, false,
-                                   "Element tol address %s not valid"};
-    // clang-format on
-    return CheckField(cgi, rule, tolAddress);
+    return CheckField(cgi, kFields[kTolAddress]);
 }
 
 bool SetTolSettingsCgi::CheckTolPort(const cgicc::Cgicc& cgi) {
-    // clang-format off
-    static const FieldRule rule = {kTolPortName, IsTolPort, "Element tol port not set", false, true,
-                                   "Element tol port %s not valid"};
-    // clang-format on
-    return CheckField(cgi, rule, tolPort);
+    return CheckField(cgi, kFields[kTolPort]);
 }
 
-// Any text but one with a control character, which the agent configuration file and the
-// form page can't carry.
 bool SetTolSettingsCgi::CheckTolUrl(const cgicc::Cgicc& cgi) {
-    // clang-format off
-    static const FieldRule rule = {kTolUrlName, IsTolUrl, "Element tol url not set", false, false,
-                                   "Element tol url %s not valid"};
-    // clang-format on
-    return CheckField(cgi, rule, tolUrl);
+    return CheckField(cgi, kFields[kTolUrl]);
+}
+
+bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
+    return CheckField(cgi, kFields[kDns1]);
+}
+
+bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
+    return CheckField(cgi, kFields[kDns2]);
 }
 
 bool SetTolSettingsCgi::IsDnsByHandMode(const std::string& discoverMode) {
@@ -273,48 +269,10 @@ bool SetTolSettingsCgi::DiscoveryModeGateOpen() const {
     return IsDnsByHandMode(configuration.Get(kDiscoverModeKey));
 }
 
-// The first DNS server is required when the server address is a host name; with an IPv4
-// server address any value will do.
-bool SetTolSettingsCgi::CheckDns1(const cgicc::Cgicc& cgi) {
-    if (!DiscoveryModeGateOpen()) return true;
-    std::string value;
-    if (!FormElement::Find(cgi, kDns1Name, value)) {
-        WEB_ERROR("%s", kDns1NotSet);
-        AppendFlag(kDns1Name);
-        return false;
-    }
-    const bool accepted = NetDev::IsValidIp(tolAddress)
-                              ? !HoldsControlCharacter(value)
-                              : !value.empty() && NetDev::IsValidIp(value);
-    if (!accepted) {
-        WEB_ERROR(kDns1NotValid, value.c_str());
-        AppendFlag(kDns1Name);
-        return false;
-    }
-    dns1 = value;
-    return true;
-}
-
-bool SetTolSettingsCgi::CheckDns2(const cgicc::Cgicc& cgi) {
-    if (!DiscoveryModeGateOpen()) return true;
-    std::string value;
-    if (!FormElement::Find(cgi, kDns2Name, value)) {
-        WEB_ERROR("%s", kDns2NotSet);
-        return true;
-    }
-    if (!value.empty() && !NetDev::IsValidIp(value)) {
-        WEB_ERROR(kDns2NotValid, value.c_str());
-        AppendFlag(kDns2Name);
-        return false;
-    }
-    dns2 = value;
-    return true;
-}
-
 void SetTolSettingsCgi::SaveSettings(AgentConfiguration& configuration) {
     // One save for the whole submission: a power cut leaves the old settings or the new ones.
     AgentConfiguration::Properties properties;
-    for (const Setting& setting : kSettings) properties.emplace_back(setting.key, this->*setting.member);
+    for (const Field& field : kFields) properties.emplace_back(field.key, this->*field.member);
     configuration.SetAll(properties);
 }
 

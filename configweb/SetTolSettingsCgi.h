@@ -18,31 +18,37 @@ public:
     static constexpr const char* kFormPage = "tolsettings.cgi?sessionid=";
     static constexpr const char* kPageTitle = "TOL Settings";
     static constexpr const char* kFormAction = "/zelconf/settolsettings.cgi";
-    // Form elements of the settings.
-    static constexpr const char* kOutletName = "outlet";
-    static constexpr const char* kDealerName = "dealer";
-    static constexpr const char* kTolAddressName = "toladdress";
-    static constexpr const char* kTolPortName = "tolport";
-    static constexpr const char* kTolUrlName = "tolurl";
-    static constexpr const char* kDns1Name = "dns1";
-    static constexpr const char* kDns2Name = "dns2";
     // A rejected field is reported to the form page as the element's name followed by this
     // suffix, with the value kWrongValue ("&outletwrong=1").
     static constexpr const char* kWrongSuffix = "wrong";
     static constexpr const char* kWrongValue = "1";
-    // Agent configuration properties.
-    static constexpr const char* kOutletKey = "tol.outlet";
-    static constexpr const char* kDealerKey = "tol.dealer";
-    static constexpr const char* kTolAddressKey = "tol.address";
-    static constexpr const char* kTolPortKey = "tol.port";
-    static constexpr const char* kTolUrlKey = "tol.extendedurl";
-    static constexpr const char* kDns1Key = "dns.server.1";
-    static constexpr const char* kDns2Key = "dns.server.2";
     static constexpr const char* kDiscoverModeKey = "network.config.discover.mode";
     // The device software's pipe, told about changed settings with one byte.
     static constexpr const char* kSettingsPipe = "/tmp/zelcom/tol";
     static constexpr unsigned char kSettingsChanged = 0x01;
     static constexpr size_t kDealerDigits = 6;
+
+    // A submission without the field: fails, fails with the field's flag, or passes.
+    enum class Absent { kFails, kFlagged, kPasses };
+    // One field of the settings form, for this handler and for the form page.
+    struct Field {
+        const char* element;
+        const char* key;
+        std::string SetTolSettingsCgi::*member;
+        // Judges a present value; the server address accepted before it comes along.
+        bool (*accepts)(const std::string& value, const std::string& tolAddress);
+        Absent absent;
+        const char* notSetMessage;
+        const char* notValidMessage;
+        const char* label;
+        // What the page says a rejected value should have been.
+        const char* expected;
+        // Checked, and editable on the page, only when the DNS servers are set by hand.
+        bool dns;
+    };
+    enum FieldIndex { kOutlet, kDealer, kTolAddress, kTolPort, kTolUrl, kDns1, kDns2, kFieldCount };
+    // In the order of the form, the checks, the redirect values and the saves.
+    static const Field kFields[kFieldCount];
 
     SetTolSettingsCgi();
     SetTolSettingsCgi(const SetTolSettingsCgi&) = delete;
@@ -74,10 +80,7 @@ private:
     void AppendValues();
     void WriteRedirect();
 
-    struct FieldRule;
-    struct Setting;
-    static const Setting kSettings[7];
-    bool CheckField(const cgicc::Cgicc& cgi, const FieldRule& rule, std::string& member);
+    bool CheckField(const cgicc::Cgicc& cgi, const Field& field);
     bool DiscoveryModeGateOpen() const;
     void SaveSettings(AgentConfiguration& configuration);
 

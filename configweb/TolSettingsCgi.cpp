@@ -17,32 +17,6 @@ constexpr const char* kLogSource = "TolSettingsCgi";
 
 }  // namespace
 
-// One text field of the form: its element, its property, and what the page says about it.
-struct TolSettingsCgi::Field {
-    const char* element;
-    const char* key;
-    const char* label;
-    const char* expected;
-    bool dns;
-};
-
-const TolSettingsCgi::Field TolSettingsCgi::kFields[] = {
-    {SetTolSettingsCgi::kOutletName, SetTolSettingsCgi::kOutletKey, "Outlet", "1 or 2 digits",
-     false},
-    {SetTolSettingsCgi::kDealerName, SetTolSettingsCgi::kDealerKey, "Dealer", "1 to 6 digits",
-     false},
-    {SetTolSettingsCgi::kTolAddressName, SetTolSettingsCgi::kTolAddressKey, "Server Address",
-     "an IPv4 address or host name", false},
-    {SetTolSettingsCgi::kTolPortName, SetTolSettingsCgi::kTolPortKey, "Server Port",
-     "0 to 5 digits", false},
-    {SetTolSettingsCgi::kTolUrlName, SetTolSettingsCgi::kTolUrlKey, "Extended URL",
-     "no control characters", false},
-    {SetTolSettingsCgi::kDns1Name, SetTolSettingsCgi::kDns1Key, "DNS Server 1", "an IPv4 address",
-     true},
-    {SetTolSettingsCgi::kDns2Name, SetTolSettingsCgi::kDns2Key, "DNS Server 2", "an IPv4 address",
-     true},
-};
-
 TolSettingsCgi::TolSettingsCgi() = default;
 
 TolSettingsCgi::~TolSettingsCgi() = default;
@@ -72,7 +46,7 @@ void TolSettingsCgi::HandleRequest(cgicc::Cgicc& cgi) {
 }
 
 bool TolSettingsCgi::CarriesValues(const cgicc::Cgicc& cgi) {
-    for (const Field& field : kFields) {
+    for (const Field& field : SetTolSettingsCgi::kFields) {
         if (FormElement::IsPresent(cgi, field.element)) return true;
     }
     return false;
@@ -80,13 +54,17 @@ bool TolSettingsCgi::CarriesValues(const cgicc::Cgicc& cgi) {
 
 TolSettingsCgi::Values TolSettingsCgi::RequestValues(const cgicc::Cgicc& cgi) {
     Values values;
-    for (std::size_t i = 0; i < kFieldCount; ++i) FormElement::Find(cgi, kFields[i].element, values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        FormElement::Find(cgi, SetTolSettingsCgi::kFields[i].element, values[i]);
+    }
     return values;
 }
 
 TolSettingsCgi::Values TolSettingsCgi::StoredValues(const AgentConfiguration& configuration) {
     Values values;
-    for (std::size_t i = 0; i < kFieldCount; ++i) configuration.Find(kFields[i].key, values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        configuration.Find(SetTolSettingsCgi::kFields[i].key, values[i]);
+    }
     return values;
 }
 
@@ -106,8 +84,8 @@ cgicc::HTMLElement* TolSettingsCgi::CreateForm(const cgicc::Cgicc& cgi, int32_t 
     form->add(hidden);
     auto* table = new cgicc::table();
     table->set("class", kFieldsClass);
-    for (std::size_t i = 0; i < kFieldCount; ++i) {
-        const Field& field = kFields[i];
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const Field& field = SetTolSettingsCgi::kFields[i];
         table->add(CreateRow(field, values[i], IsFlagged(cgi, field), dnsByHand || !field.dns));
     }
     form->add(table);

@@ -2,9 +2,10 @@
 #define CONFIGWEB_TOLSETTINGSCGI_H
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "SetTolSettingsCgi.h"
 
 namespace cgicc {
 class Cgicc;
@@ -18,7 +19,6 @@ class AgentConfiguration;
 // values it accepted.
 class TolSettingsCgi {
 public:
-    static constexpr std::size_t kFieldCount = 7;
     // Class of the table that lays out the fields.
     static constexpr const char* kFieldsClass = "Settings";
     // Class of a text field whose flag is set, and of the message beside it.
@@ -49,9 +49,8 @@ public:
     bool HasAnswered() const { return answered; }
 
 private:
-    struct Field;
-    static const Field kFields[kFieldCount];
-    using Values = std::array<std::string, kFieldCount>;
+    using Field = SetTolSettingsCgi::Field;
+    using Values = std::array<std::string, SetTolSettingsCgi::kFieldCount>;
 
     static bool CarriesValues(const cgicc::Cgicc& cgi);
     static Values RequestValues(const cgicc::Cgicc& cgi);
