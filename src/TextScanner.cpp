@@ -43,6 +43,16 @@ bool TextScanner::SkipWord() {
     return true;
 }
 
+std::string_view TextScanner::Fgets(size_t size) {
+    const size_t available = std::min(static_cast<size_t>(end - position), size - 1);
+    const void* lineFeed = std::memchr(position, '\n', available);
+    const size_t length =
+        lineFeed != nullptr ? static_cast<const char*>(lineFeed) + 1 - position : available;
+    const std::string_view piece(position, strnlen(position, length));
+    position += length;
+    return piece;
+}
+
 bool TextScanner::Integer(unsigned base, size_t width, uint64_t& value) {
     SkipSpace();
     if (AtEnd()) return false;
