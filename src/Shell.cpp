@@ -42,7 +42,7 @@ std::string ReadFirstWord(FILE* file) {
     std::string word;
     for (size_t n = 0; n < Shell::kMaxPidFileReadBytes; ++n) {
         const int c = std::getc(file);
-        const bool space = c != EOF && CNumber::IsSpace(static_cast<unsigned char>(c));
+        const bool space = c != EOF && CNumber::IsSpace(static_cast<char>(c));
         if (c == EOF || (space && !word.empty())) return word;
         if (!space) word += static_cast<char>(c);
         if (word.size() > Shell::kMaxPidDigits) return word;
