@@ -20,19 +20,6 @@ constexpr uint64_t kByteMax = 0xff;
 // must not depend on the wider long of the machine this runs on.
 constexpr uint64_t kPartLimit = 0xffffffff;
 
-// The value of `c` as a digit of `base`, or -1. ASCII only, whatever the locale.
-int DigitValue(unsigned char c, unsigned base) {
-    unsigned value = base;
-    if (CNumber::IsDigit(c)) {
-        value = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    }
-    return value < base ? static_cast<int>(value) : -1;
-}
-
 unsigned char ByteAt(const std::string& text, size_t pos) {
     return static_cast<unsigned char>(text[pos]);
 }
@@ -46,17 +33,16 @@ size_t ReadPart(const std::string& text, size_t pos, uint64_t& value) {
         base = 8;
         const bool hexPrefix = pos + 2 < text.size() &&
                                (ByteAt(text, pos + 1) == 'x' || ByteAt(text, pos + 1) == 'X') &&
-                               DigitValue(ByteAt(text, pos + 2), 16) >= 0;
+                               CNumber::DigitValue(ByteAt(text, pos + 2)) < 16;
         if (hexPrefix) {
             base = 16;
             pos += 2;
         }
     }
     value = 0;
-    for (; pos < text.size(); ++pos) {
-        const int digit = DigitValue(ByteAt(text, pos), base);
-        if (digit < 0) break;
-        value = std::min(value * base + static_cast<unsigned>(digit), kPartLimit);
+    for (unsigned digit;
+         pos < text.size() && (digit = CNumber::DigitValue(ByteAt(text, pos))) < base; ++pos) {
+        value = std::min(value * base + digit, kPartLimit);
     }
     return pos;
 }

@@ -1,13 +1,9 @@
 #include "WpaConf.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 #include "AgentConfiguration.h"
 #include "AtomicFile.h"
@@ -41,22 +37,11 @@ constexpr const char* kBgscanLine = "  bgscan=\"learn:10:-70:30:/config/bgscan.d
 
 bool IsLineSafe(unsigned char byte) { return byte >= 0x20 && byte != 0x7f && byte != '"'; }
 
-bool WriteAll(int fd, const std::string& content) {
-    size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 WpaConf::WpaConf() = default;
 
-WpaConf::~WpaConf() { Discard(); }
+WpaConf::~WpaConf() = default;
 
 bool WpaConf::IsCountryCode(const std::string& code) {
     const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
@@ -80,10 +65,13 @@ bool WpaConf::IsWritable(const std::string& value, bool quoted) {
 
 int WpaConf::CreateWpaConf(const std::string& path) {
     WEB_DEBUG("%s", kCreateMessage);
-    if (!OpenTemporary(path)) {
+    AtomicFile file(path, path + kTempSuffix, kFileMode);
+    if (!file.Open()) {
         WEB_ERROR(zellog::kCantOpen, path.c_str());
         return -1;
     }
+    text.clear();
+    targetPath = path;
     int result;
     {
         AgentConfiguration agentConfiguration;
@@ -91,43 +79,12 @@ int WpaConf::CreateWpaConf(const std::string& path) {
         result = WriteNetwork();
         configuration = nullptr;
     }
-    return Finish(path, result);
-}
-
-// A stale temporary file is removed first and the new one created exclusively, so that a
-// link planted under that name is never written through.
-bool WpaConf::OpenTemporary(const std::string& path) {
-    Discard();
-    text.clear();
-    targetPath = path;
-    tempPath = path + kTempSuffix;
-    ::unlink(tempPath.c_str());
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    return fd >= 0;
-}
-
-int WpaConf::Finish(const std::string& path, int result) {
-    if (result == 0 && Complete(path)) return 0;
-    if (result == 0) WEB_ERROR(kCantWrite, path.c_str(), std::strerror(errno));
-    Discard();
-    return -1;
-}
-
-bool WpaConf::Complete(const std::string& path) {
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    fd = -1;
-    if (!ok || ::rename(tempPath.c_str(), path.c_str()) != 0) return false;
-    tempPath.clear();
-    AtomicFile::SyncFolderOf(path);
-    return true;
-}
-
-void WpaConf::Discard() {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-    if (!tempPath.empty()) ::unlink(tempPath.c_str());
-    tempPath.clear();
+    if (result != 0) return -1;
+    if (file.Commit(text, AtomicFile::Durability::Durable) == AtomicFile::Outcome::Unchanged) {
+        WEB_ERROR(kCantWrite, path.c_str(), std::strerror(errno));
+        return -1;
+    }
+    return 0;
 }
 
 int WpaConf::WriteNetwork() {

@@ -1,6 +1,8 @@
 #ifndef CONFIGWEB_WPACONF_H
 #define CONFIGWEB_WPACONF_H
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 
@@ -45,6 +47,7 @@ public:
     static constexpr size_t kRawKeyDigits = 64;
 
     static constexpr const char* kTempSuffix = ".new";
+    static constexpr mode_t kFileMode = 0600;
     static constexpr const char* kCreateMessage = "CreateWpaConf";
     static constexpr const char* kCantWrite = "Can't write %s: %s";
     static constexpr const char* kRoamingMessage = "Roaming is %s";
@@ -79,11 +82,6 @@ private:
         const char* group;
     };
 
-    bool OpenTemporary(const std::string& path);
-    int Finish(const std::string& path, int result);
-    bool Complete(const std::string& path);
-    void Discard();
-
     int WriteNetwork();
     int WriteOpenBlock();
     int WritePskBlock(const char* proto);
@@ -115,9 +113,7 @@ private:
 
     const AgentConfiguration* configuration = nullptr;
     std::string text;
-    std::string tempPath;
     std::string targetPath;
-    int fd = -1;
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -18,23 +19,8 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-int CreateExclusive(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-}
-
-bool WriteNewFile(const std::string& tempPath, std::string_view content, bool durable) {
-    // A stale file of that name is removed only when there is one: normally there is none,
-    // and asking first would cost a system call per save.
-    int fd = CreateExclusive(tempPath);
-    if (fd < 0 && errno == EEXIST) {
-        ::unlink(tempPath.c_str());
-        fd = CreateExclusive(tempPath);
-    }
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, content);
-    if (ok && durable) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    return ok;
+int CreateExclusive(const std::string& path, mode_t mode) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
 }
 
 bool LinkBackup(const std::string& path, const std::string& backupPath) {
@@ -47,11 +33,33 @@ bool LinkBackup(const std::string& path, const std::string& backupPath) {
 
 }  // namespace
 
-AtomicFile::Outcome AtomicFile::Replace(const std::string& path, const std::string& tempPath,
-                                        std::string_view content, Durability durability,
-                                        const std::string& backupPath, FolderSync syncFolder) {
-    bool durable = durability == Durability::Durable;
-    if (!WriteNewFile(tempPath, content, durable) || !LinkBackup(path, backupPath) ||
+AtomicFile::AtomicFile(std::string path, std::string tempPath, mode_t mode)
+    : path(std::move(path)), tempPath(std::move(tempPath)), mode(mode) {}
+
+AtomicFile::~AtomicFile() {
+    if (fd < 0) return;
+    ::close(fd);
+    ::unlink(tempPath.c_str());
+}
+
+// A stale file of that name is removed only when there is one: normally there is none,
+// and asking first would cost a system call per save.
+bool AtomicFile::Open() {
+    fd = CreateExclusive(tempPath, mode);
+    if (fd < 0 && errno == EEXIST) {
+        ::unlink(tempPath.c_str());
+        fd = CreateExclusive(tempPath, mode);
+    }
+    return fd >= 0;
+}
+
+AtomicFile::Outcome AtomicFile::Commit(std::string_view content, Durability durability,
+                                       const std::string& backupPath, FolderSync syncFolder) {
+    const bool durable = durability == Durability::Durable;
+    bool written = WriteAll(fd, content) && (!durable || ::fsync(fd) == 0);
+    written = ::close(fd) == 0 && written;
+    fd = -1;
+    if (!written || !LinkBackup(path, backupPath) ||
         ::rename(tempPath.c_str(), path.c_str()) != 0) {
         int error = errno;
         ::unlink(tempPath.c_str());
@@ -59,6 +67,14 @@ AtomicFile::Outcome AtomicFile::Replace(const std::string& path, const std::stri
         return Outcome::Unchanged;
     }
     return !durable || syncFolder(path) ? Outcome::Replaced : Outcome::ReplacedUnflushed;
+}
+
+AtomicFile::Outcome AtomicFile::Replace(const std::string& path, const std::string& tempPath,
+                                        std::string_view content, Durability durability,
+                                        const std::string& backupPath, FolderSync syncFolder) {
+    AtomicFile file(path, tempPath);
+    return file.Open() ? file.Commit(content, durability, backupPath, syncFolder)
+                       : Outcome::Unchanged;
 }
 
 bool AtomicFile::SyncFolderOf(const std::string& path) {

@@ -5,7 +5,7 @@
 
 int32_t CNumber::Atoi(const char* text, size_t length) {
     size_t i = 0;
-    while (i < length && IsSpace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < length && IsSpace(text[i])) ++i;
     bool negative = false;
     if (i < length && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     uint32_t value = 0;  // unsigned, so that overflow wraps as on the device
@@ -36,7 +36,7 @@ unsigned CNumber::DigitValue(unsigned char c) {
 
 int32_t CNumber::Strtol(const char* text, size_t length, unsigned base) {
     size_t i = 0;
-    while (i < length && IsSpace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < length && IsSpace(text[i])) ++i;
     bool negative = false;
     if (i < length && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     if (base == 16 && i + 2 < length && text[i] == '0' && (text[i + 1] | 0x20) == 'x' &&

@@ -9,8 +9,8 @@
 // every platform.
 class CNumber {
 public:
-    // White space as the C locale's isspace: blank, \t, \n, \v, \f, \r.
-    static bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+    // White space as the C locale's isspace (blank, \t to \r), whether char is signed or not.
+    static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
     static bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
     // The value of a digit in bases up to 16, or 16 for any other byte.
     static unsigned DigitValue(unsigned char c);

@@ -10,14 +10,14 @@
 namespace {
 
 char* SkipSpace(char* text) {
-    while (CNumber::IsSpace(static_cast<unsigned char>(*text))) ++text;
+    while (CNumber::IsSpace(*text)) ++text;
     return text;
 }
 
 // Cuts the white space off the end of [begin, end) by writing the terminating NUL there;
 // the new end.
 char* TerminateAfterText(char* begin, char* end) {
-    while (end > begin && CNumber::IsSpace(static_cast<unsigned char>(end[-1]))) --end;
+    while (end > begin && CNumber::IsSpace(end[-1])) --end;
     *end = '\0';
     return end;
 }

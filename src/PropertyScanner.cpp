@@ -75,5 +75,5 @@ bool PropertyScanner::Refill() {
 }
 
 void PropertyScanner::SkipSpace() {
-    while (Refill() && CNumber::IsSpace(static_cast<unsigned char>(data[position]))) ++position;
+    while (Refill() && CNumber::IsSpace(data[position])) ++position;
 }

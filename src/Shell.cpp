@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "CNumber.h"
+#include "TextScanner.h"
 #include "ZelLog.h"
 
 namespace {
@@ -23,20 +24,6 @@ static_assert(std::char_traits<char>::length(Shell::kProcessCheckFormat) - 2 +
                       Shell::kMaxPidDigits <
                   Shell::kCheckCommandSize,
               "process check command too small");
-
-// Stops at the limit without draining the rest: the caller then closes the pipe, so a
-// command that goes on printing gets a broken pipe and ends instead of filling memory.
-void AppendBounded(std::string& output, FILE* pipe) {
-    char piece[Shell::kReadPieceSize];
-    size_t kept = 0;
-    while (kept < Shell::kMaxOutputBytes) {
-        const size_t room = std::min(sizeof piece, Shell::kMaxOutputBytes - kept + 1);
-        if (std::fgets(piece, static_cast<int>(room), pipe) == nullptr) return;
-        const size_t length = std::strlen(piece);
-        output.append(piece, length);
-        kept += length;
-    }
-}
 
 void TakeExitCode(std::string& output, int* exitCode, const char* command) {
     const size_t markerLength = std::strlen(Shell::kExitCodeMarker);
@@ -55,7 +42,7 @@ std::string ReadFirstWord(FILE* file) {
     std::string word;
     for (size_t n = 0; n < Shell::kMaxPidFileReadBytes; ++n) {
         const int c = std::getc(file);
-        const bool space = c != EOF && CNumber::IsSpace(static_cast<unsigned char>(c));
+        const bool space = c != EOF && CNumber::IsSpace(static_cast<char>(c));
         if (c == EOF || (space && !word.empty())) return word;
         if (!space) word += static_cast<char>(c);
         if (word.size() > Shell::kMaxPidDigits) return word;
@@ -110,16 +97,30 @@ void WaitUntilGone(const std::string& pid, int32_t timeoutMs) {
 
 Shell::~Shell() = default;
 
-bool Shell::ReadPipe(std::string& output, const std::string& command) {
+bool Shell::Capture(std::string& output, const std::string& command, size_t limit) {
     FILE* pipe = ::popen(command.c_str(), "re");
-    if (pipe == nullptr) {
+    if (pipe == nullptr) return false;
+    char piece[kReadPieceSize];
+    for (size_t got;
+         limit > 0 && (got = std::fread(piece, 1, std::min(sizeof piece, limit), pipe)) > 0;
+         limit -= got) {
+        output.append(piece, got);
+    }
+    ::pclose(pipe);
+    return true;
+}
+
+bool Shell::ReadPipe(std::string& output, const std::string& command) {
+    std::string printed;
+    if (!Capture(printed, command, kMaxOutputBytes)) {
         const int error = errno;
         ZEL_ERROR(kPipeFailedMessage, command.c_str(), error, std::strerror(error));
         return false;
     }
-    AppendBounded(output, pipe);
+    for (TextScanner pieces(printed.data(), printed.size()); !pieces.AtEnd();) {
+        output.append(pieces.Fgets(kReadPieceSize));
+    }
     ZEL_DEBUG(kReadPipeMessage, output.substr(0, kMaxLoggedOutputBytes).c_str());
-    ::pclose(pipe);
     return true;
 }
 

@@ -54,12 +54,15 @@ public:
 
     virtual ~Shell();
 
-    // Runs `command` through the shell and appends what it prints on standard output to
-    // `output` (not cleared first), read line-wise in pieces of up to kReadPieceSize - 1
-    // bytes: a null byte ends its piece. At most kMaxOutputBytes are appended; the pipe is
-    // then closed, so a command that goes on printing gets a broken pipe. Logs the whole
-    // output (its first kMaxLoggedOutputBytes) at debug. The exit status is not used.
-    // False (logged as error) only when the command can't be started.
+    // Runs `command` through the shell and appends at most `limit` bytes of what it prints
+    // on standard output to `output`, as they are; the pipe is then closed, so a command
+    // that goes on printing gets a broken pipe. The exit status is not used. Logs nothing.
+    // False, errno set, only when the command can't be started.
+    static bool Capture(std::string& output, const std::string& command, size_t limit);
+
+    // Capture of at most kMaxOutputBytes, appended as fgets pieces of up to
+    // kReadPieceSize - 1 bytes: a null byte ends its piece. Logs the whole output (its
+    // first kMaxLoggedOutputBytes) at debug, and a command that can't be started as error.
     static bool ReadPipe(std::string& output, const std::string& command);
 
     // Formats the command printf-style, runs it with kExitCodeSuffix appended through

@@ -5,18 +5,12 @@
 
 #include "CNumber.h"
 
-namespace {
-
-bool IsSpaceByte(char c) { return CNumber::IsSpace(static_cast<unsigned char>(c)); }
-
-}  // namespace
-
 TextScanner::TextScanner(const char* text, size_t length) : position(text), end(text + length) {}
 
 TextScanner::~TextScanner() = default;
 
 void TextScanner::SkipSpace() {
-    while (position < end && IsSpaceByte(*position)) ++position;
+    while (position < end && CNumber::IsSpace(*position)) ++position;
 }
 
 void TextScanner::SkipLine() {
@@ -29,7 +23,7 @@ bool TextScanner::Word(char* word, size_t width) {
     SkipSpace();
     if (AtEnd()) return false;
     size_t length = 0;
-    while (length < width && position < end && !IsSpaceByte(*position)) {
+    while (length < width && position < end && !CNumber::IsSpace(*position)) {
         word[length++] = *position++;
     }
     word[length] = '\0';
@@ -39,8 +33,18 @@ bool TextScanner::Word(char* word, size_t width) {
 bool TextScanner::SkipWord() {
     SkipSpace();
     if (AtEnd()) return false;
-    while (position < end && !IsSpaceByte(*position)) ++position;
+    while (position < end && !CNumber::IsSpace(*position)) ++position;
     return true;
+}
+
+std::string_view TextScanner::Fgets(size_t size) {
+    const size_t available = std::min(static_cast<size_t>(end - position), size - 1);
+    const void* lineFeed = std::memchr(position, '\n', available);
+    const size_t length =
+        lineFeed != nullptr ? static_cast<const char*>(lineFeed) + 1 - position : available;
+    const std::string_view piece(position, strnlen(position, length));
+    position += length;
+    return piece;
 }
 
 bool TextScanner::Integer(unsigned base, size_t width, uint64_t& value) {

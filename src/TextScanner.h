@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Reads a text held in memory the way the device's scanf reads a stream, one directive at
 // a time: fields are preceded by white space, which is skipped; words end at white space
@@ -23,6 +24,9 @@ public:
     bool Word(char* word, size_t width);
     // "%*s": skips the next word. False when only white space is left.
     bool SkipWord();
+    // fgets into a buffer of `size` bytes (at least 2): the next piece, up to and with a
+    // line feed or of size - 1 bytes, as far as its C string reaches (a NUL byte ends it).
+    std::string_view Fgets(size_t size);
     // "%i" (base 0), "%X" (16), "%d" (10) with a field width (0 for none). False when only
     // white space is left or the conversion matches nothing; the bytes the conversion
     // consumed are gone either way, as on the device.

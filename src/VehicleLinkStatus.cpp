@@ -25,7 +25,7 @@ void VehicleLinkStatus::TakeLine(const char* line) {
     const char* equals = std::strchr(line, '=');
     if (equals == nullptr) return;
     const char* value = equals + 1;
-    while (CNumber::IsSpace(static_cast<unsigned char>(*value))) ++value;
+    while (CNumber::IsSpace(*value)) ++value;
     if (BeginsWith(line, "WOLK")) {
         available = value;
     } else if (BeginsWith(line, "VIN")) {

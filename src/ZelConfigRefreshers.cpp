@@ -5,16 +5,13 @@
 #include <sys/ioctl.h>
 #include <sys/time.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-
 #include "AttributeKeys.h"
 #include "CNumber.h"
 #include "InputFile.h"
 #include "InterfaceRequest.h"
 #include "MemInfo.h"
 #include "RouteTable.h"
+#include "Shell.h"
 #include "TextScanner.h"
 #include "VehicleLinkStatus.h"
 #include "ZelLog.h"
@@ -54,36 +51,6 @@ constexpr size_t kSignalPieceSize = 8;
 constexpr size_t kSignalNoiseWordLength = 15;
 // What is read of a query's output; the queries print a few bytes.
 constexpr size_t kCommandOutputLimit = 64 * 1024;
-
-// Runs `command` through the shell and collects what it prints (at most
-// kCommandOutputLimit bytes); false when it can't be started.
-bool RunForOutput(const char* command, std::string& output) {
-    FILE* pipe = ::popen(command, "r");
-    if (pipe == nullptr) return false;
-    char piece[4096];
-    for (size_t got; output.size() < kCommandOutputLimit &&
-                     (got = std::fread(piece, 1, sizeof piece, pipe)) > 0;) {
-        output.append(piece, std::min(got, kCommandOutputLimit - output.size()));
-    }
-    ::pclose(pipe);
-    return true;
-}
-
-// What a buffer of `size` bytes holds after fgets has been called on `text` until the end:
-// the last piece read (up to a line feed, which it keeps, or size - 1 bytes), up to its
-// first NUL byte.
-std::string LastFgetsPiece(const std::string& text, size_t size) {
-    size_t begin = 0;
-    size_t length = 0;
-    while (begin + length < text.size()) {
-        begin += length;
-        const size_t lineFeed = text.find('\n', begin);
-        const size_t lineLength = lineFeed == std::string::npos ? text.size() - begin
-                                                                : lineFeed + 1 - begin;
-        length = std::min(lineLength, size - 1);
-    }
-    return std::string(text.c_str() + begin, strnlen(text.c_str() + begin, length));
-}
 
 bool IsWiredKey(const std::string& key) { return key == kLanIp || key == kLanNetmask; }
 
@@ -217,8 +184,11 @@ int32_t ZelConfig::RefreshDefaultGateway(std::string, std::string& output) {
 int32_t ZelConfig::RefreshWlanQuality(std::string, std::string& output) {
     output = kNoValue;
     std::string printed;
-    if (!RunForOutput(kWlanSignalCommand, printed)) return false;
-    const std::string signal = LastFgetsPiece(printed, kSignalPieceSize);
+    if (!Shell::Capture(printed, kWlanSignalCommand, kCommandOutputLimit)) return false;
+    std::string_view signal;  // what the fgets buffer holds at the end: the last piece
+    for (TextScanner pieces(printed.data(), printed.size()); !pieces.AtEnd();) {
+        signal = pieces.Fgets(kSignalPieceSize);
+    }
     if (signal.empty()) return false;
     output = signal;
     return true;
@@ -228,7 +198,7 @@ bool ZelConfig::ReadWlanSignalNoise(std::string& signal, std::string& ratio) con
     signal = kNoValue;
     ratio = kNoValue;
     std::string printed;
-    if (!RunForOutput(kWlanSignalNoiseCommand, printed)) return false;
+    if (!Shell::Capture(printed, kWlanSignalNoiseCommand, kCommandOutputLimit)) return false;
     char first[kSignalNoiseWordLength + 1] = {};
     char second[kSignalNoiseWordLength + 1] = {};
     TextScanner scanner(printed.data(), printed.size());

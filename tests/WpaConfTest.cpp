@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "ConfigWebLogging.h"
@@ -130,14 +131,13 @@ std::string ReaderComplaints(const std::string& file) {
 TEST(WpaConfTest, EachRowIsWrittenAsTheReaderTakesItOrRefused) {
     ASSERT_TRUE(Exists("/usr/sbin/wpa_supplicant")) << "wpa_supplicant is not installed (scripts/setup-deps)";
     for (const Row& row : Rows()) {
-        Write(kConfig, Settings(row.settings));
-        Write(kPath, kPrevious);
+        Write(kConfig, Settings(row.settings)), Write(kPath, kPrevious);
         EXPECT_EQ(WpaConf().CreateWpaConf(kPath), row.file != nullptr ? 0 : -1) << row.settings;
         const std::string file = Read(kPath);
         EXPECT_EQ(file, row.file == nullptr ? kPrevious : row.file == kRead ? file : row.file) << row.settings;
-        const bool read = row.file != nullptr && *row.file != '\0';
-        EXPECT_EQ(read ? ReaderComplaints(file) : "", "") << row.settings << "\n" << file;
-        EXPECT_FALSE(Exists(std::string(kPath) + ".new")) << row.settings;
+        EXPECT_EQ(row.file != nullptr && *row.file != '\0' ? ReaderComplaints(file) : "", "") << row.settings << "\n" << file;
+        const auto mode = static_cast<int>(std::filesystem::status(kPath).permissions());  // 0600: it holds keys
+        EXPECT_TRUE(!Exists(std::string(kPath) + ".new") && (row.file == nullptr || mode == 0600)) << row.settings;
     }
 }
 
