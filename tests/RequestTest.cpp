@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <regex>
-#include <sstream>
 
 #include "CgiAnswer.h"
 #include "Device.h"
@@ -27,8 +26,8 @@ struct Row {
     // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe.
     std::string method;
     std::string request;  // the body of a POST, else the query
-    // Exact ("Location: ...", "Status: ..."), a data file ("@NAME"), a regular expression
-    // ("~..."), or pieces in order (see ExpectPieces); "": any well-formed answer.
+    // Exact ("Location: ...", "Status: ..."), the page of the form in a data file ("@NAME"), a
+    // regular expression ("~..."), or pieces in order (see ExpectPieces); "": any well-formed answer.
     std::string answer;
     // The seven settings afterwards ("|"-separated, every other line kept), the whole file
     // (holding "\n"), or "": the file unchanged.
@@ -53,13 +52,6 @@ constexpr const char* kNewSession = "~Location: tolsettings\\.cgi\\?sessionid=[0
 constexpr const char* kKeys[] = {"tol.outlet", "tol.dealer", "tol.address", "tol.port",
                                  "tol.extendedurl", "dns.server.1", "dns.server.2"};
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
-    return parts;
-}
-
 std::vector<Row> Rows() {
     const std::string crlf = "%0D%0ASet-Cookie:%20a=1%0D%0A%0D%0A<b>", label(63, 'a');
     const std::string name253 = label + "." + label + "." + label + "." + std::string(61, 'b');
@@ -76,8 +68,8 @@ std::vector<Row> Rows() {
         {"HeadOfASubmissionChangesNothing", "HEAD", Submission(), "Location: tolsettings.cgi?sessionid=77\n\n"},
         {"HeadOfTheConfirmationIsItsHeaders", "HEAD", "sessionid=1234&remove=R", "~Content-Type: text/html\n\n"},
         {"HeadOfThePageIsItsHeaders", "HEADPAGE", "sessionid=1234", "~Content-Type: text/html\n\n"},
-        {"RemoveShowsTheConfirmation", "GET", "sessionid=1234&remove=R", "@RemoveConfirmation-1234.html", "", "", 0, "!No remove button"},
-        {"RemoveWinsOverSubmit", "POST", Submission("remove=R", "1234"), "@RemoveConfirmation-1234.html"},
+        {"RemoveShowsTheConfirmation", "GET", "sessionid=1234&remove=R", "@RemoveConfirmationForm-1234.html", "", "", 0, "!No remove button"},
+        {"RemoveWinsOverSubmit", "POST", Submission("remove=R", "1234"), "@RemoveConfirmationForm-1234.html"},
         {"ConfirmedRemovalStoresTheSettingsEmpty", "POST", "sessionid=77&removeyes=Yes", R(""), kEmpty, kMarked},
         {"DeclinedRemovalOnlyRedirects", "POST", "sessionid=3&removeno=No", "Location: tolsettings.cgi?sessionid=3\n\n\n", "",
          "3;0\n7;1\n", 0, "!No remove button", kBase, "7;1\n3;0\njunk\n"},
@@ -140,7 +132,7 @@ std::vector<Row> Rows() {
         {"NonAsciiBytesInTheUrlAreStored", "POST", Submission("tolurl=/%C3%A9%FF%80"), R(""), "7|000042|10.0.0.2|5302|/\xc3\xa9\xff\x80|10.0.0.1|10.0.0.3", kMarked, 1},
         {"NoMethodIsNoSubmission", "POST|-REQUEST_METHOD", Submission(), ""},
         {"MultipartWithUnterminatedHeaders", "POST|CONTENT_TYPE=multipart/form-data; boundary=XyZ", "--XyZ\r\nContent-Disposition: form-data; name=\"sessionid\"\r\nX: 1\r\n--XyZ--", ""},
-        {"PageShowsTheStoredSettings", "PAGE", "sessionid=1234", "@TolSettingsPage-1234.html", "", "", 0, "",
+        {"PageShowsTheStoredSettings", "PAGE", "sessionid=1234", "@TolSettingsForm-1234.html", "", "", 0, "",
          "network.config.discover.mode=1\ntol.outlet=7\ntol.dealer=000042\ntol.address=tol.example.com\ntol.port=\n"
          "tol.extendedurl=/tol/upload\ndns.server.1=10.0.0.1\n"},
         {"PageOfAFreshDeviceHasANewSessionAndEmptyFields", "PAGE", "",
@@ -170,8 +162,10 @@ std::vector<Row> Rows() {
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 void ExpectAnswer(const std::string& expected, const std::string& answer) {
-    if (expected[0] == '@') {
-        EXPECT_EQ(answer, Read(TEST_DATA_DIR "/" + expected.substr(1)));
+    if (expected[0] == '@') {  // the frame of every page around the form
+        std::string page = Read(TEST_DATA_DIR "/Frame-1234.html");
+        const std::string form = Read(TEST_DATA_DIR "/" + expected.substr(1));
+        EXPECT_EQ(answer, page.replace(page.find("@FORM@"), 6, form.substr(0, form.find('\n'))));
     } else if (expected[0] == '~') {
         EXPECT_TRUE(std::regex_match(answer, std::regex(expected.substr(1)))) << answer;
     } else if (expected.rfind("Location: ", 0) == 0 || expected.rfind("Status: ", 0) == 0) {
@@ -186,7 +180,7 @@ void ExpectSettings(const Row& row) {
     if (row.settings.find('\n') != std::string::npos || (row.settings.empty() && row.before != nullptr)) {
         EXPECT_EQ(stored, row.settings.empty() ? before : row.settings);
     } else if (!row.settings.empty()) {
-        const std::vector<std::string> values = Split(row.settings + "|", '|');
+        const std::vector<std::string> values = Lines(row.settings + "|", '|');
         for (size_t i = 0; i < 7; ++i) EXPECT_EQ(Property(kKeys[i]), values[i]) << kKeys[i];
         for (const std::string& line : Lines(before)) {
             const bool kept = line.rfind("dns.", 0) == 0 || ("\n" + stored).find("\n" + line + "\n") != std::string::npos;
@@ -206,7 +200,7 @@ class RequestTest : public testing::TestWithParam<Row> {};
 
 TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     const Row& row = GetParam();
-    const std::vector<std::string> method = Split(row.method, '|');
+    const std::vector<std::string> method = Lines(row.method, '|');
     const auto has = [&method](const char* word) { return std::count(method.begin(), method.end(), word) > 0; };
     if (row.before != nullptr) Write(kConfig, row.before);
     if (row.list != nullptr) Write(kChangeList, row.list);
