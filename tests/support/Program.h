@@ -1,10 +1,8 @@
 #ifndef TESTS_SUPPORT_PROGRAM_H
 #define TESTS_SUPPORT_PROGRAM_H
 
-#include <cgicc/CgiInput.h>
 #include <sys/types.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,19 +46,5 @@ private:
 // "name=value" pairs joined by "&" (url-encoded) that replace fields; a name alone leaves
 // the field out.
 std::string Submission(const std::string& changes = "", const std::string& session = "77");
-
-// A GET request for cgicc in this process, with `query` as its query string.
-class Query : public cgicc::CgiInput {
-public:
-    explicit Query(std::string query) : query_(std::move(query)) {}
-    size_t read(char*, size_t) override { return 0; }
-    std::string getenv(const char* name) override {
-        if (std::strcmp(name, "REQUEST_METHOD") == 0) return "GET";
-        return std::strcmp(name, "QUERY_STRING") == 0 ? query_ : "";
-    }
-
-private:
-    std::string query_;
-};
 
 #endif
