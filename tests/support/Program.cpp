@@ -88,15 +88,12 @@ Outcome Program::Run() const {
     int answer[2] = {-1, -1};
     if (closeAnswer_ && ::pipe(answer) == 0) ::close(answer[0]);
     const int out = closeAnswer_ ? answer[1] : MemoryFile(""), err = MemoryFile("");
-    Outcome outcome;
     const pid_t pid = Spawn(out, err);
     int status = 0;
     while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    outcome.status = pid <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = closeAnswer_ ? (::close(out), "") : Contents(out);
-    outcome.err = Contents(err);
-    return outcome;
+    return {pid <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+            closeAnswer_ ? (::close(out), "") : Contents(out), Contents(err)};
 }
 
 pid_t Program::Start() const {
