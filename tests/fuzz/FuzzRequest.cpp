@@ -13,7 +13,6 @@
 #include "InitialParameters.h"
 #include "RequestRunner.h"
 #include "SetTolSettingsCgi.h"
-#include "ZelConfig.h"
 
 static const char* const kVariables[] = {
     "REQUEST_METHOD", "QUERY_STRING",        "CONTENT_TYPE", "CONTENT_LENGTH", "HTTP_COOKIE",
