@@ -189,13 +189,6 @@ void ExpectSettings(const Row& row) {
     }
 }
 
-// The pieces in this order ("!x": no event holds x).
-void ExpectLog(const std::string& expected) {
-    std::string events;
-    for (const std::string& event : LogEvents()) events += event + "\n";
-    ExpectPieces(events, expected);
-}
-
 class RequestTest : public testing::TestWithParam<Row> {};
 
 TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
@@ -226,7 +219,7 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     EXPECT_EQ(std::string(bytes, std::max<ssize_t>(::read(pipe, bytes, sizeof bytes), 0)),
               std::string(static_cast<size_t>(row.signals), '\x01'));
     EXPECT_FALSE(Exists(kConfigNew));
-    ExpectLog(row.log);
+    ExpectPieces(LogEvents(), row.log);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RequestTest, testing::ValuesIn(Rows()),
@@ -266,7 +259,7 @@ void ExpectNothingStored(const char* reason) {
     EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R(""));
     EXPECT_EQ(Read(kConfig) + Read(kConfigOld), live + old);
     EXPECT_FALSE(Exists(kConfigNew));
-    const std::vector<std::string> events = LogEvents();
+    const std::vector<std::string> events = Lines(LogEvents());
     EXPECT_EQ(std::count(events.begin(), events.end(),
                          std::string("error zelloghandler ZelConfig Can't save /config/agent.configuration: ") + reason), 1);
 }

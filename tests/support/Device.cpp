@@ -42,15 +42,16 @@ std::vector<std::string> Lines(const std::string& text, char separator) {
 
 // "DATE TIME  LEVEL     HANDLER        PID   SOURCE  LINE  MESSAGE": the level at column 28,
 // the handler at 38 (a long name runs into the process id).
-std::vector<std::string> LogEvents() {
-    std::vector<std::string> events;
+std::string LogEvents() {
+    std::string events;
     for (const std::string& line : Lines(Read(kLog))) {
         const size_t handlerEnd = std::min(line.find_first_not_of("abcdefghijklmnopqrstuvwxyz", 38), line.size());
         std::istringstream fields(line.size() < 38 ? "" : line.substr(28, 10) + line.substr(handlerEnd));
         std::string level, pid, source, number, message;
         fields >> level >> pid >> source >> number;
         std::getline(fields >> std::ws, message);
-        events.push_back(level + " " + line.substr(std::min<size_t>(38, line.size()), handlerEnd - 38) + " " + source + " " + message);
+        const std::string handler = line.substr(std::min<size_t>(38, line.size()), handlerEnd - 38);
+        events += level + " " + handler + " " + source + " " + message + "\n";
     }
     return events;
 }

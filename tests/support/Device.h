@@ -25,7 +25,7 @@ bool Exists(const std::string& path);
 std::string Property(const std::string& key);
 std::vector<std::string> Lines(const std::string& text, char separator = '\n');
 // The log's lines as "LEVEL HANDLER SOURCE MESSAGE": without time, process and line number.
-std::vector<std::string> LogEvents();
+std::string LogEvents();
 // Expects `text` to hold `pieces` ("|"-separated) in this order; a piece "!x": no x anywhere.
 void ExpectPieces(const std::string& text, const std::string& pieces);
 // Every file of a complete device, and what `iw` prints for the link and the survey.
