@@ -39,8 +39,4 @@ Shape Inspect(const std::string& answer) {
     return answered ? shape : Fail("neither a redirect nor a content type");
 }
 
-bool IsPlainRedirect(const std::string& location) {
-    return std::regex_match(location, std::regex("tolsettings\\.cgi\\?sessionid=-?[0-9]+"));
-}
-
 }  // namespace cgianswer
