@@ -207,7 +207,7 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
         if (variable[0] == '-') program.Unset(variable.substr(1));
         if (equals != std::string::npos) program.Env(variable.substr(0, equals), variable.substr(equals + 1));
     }
-    const Outcome outcome = (has("closed") ? program.CloseAnswer() : program).Run();
+    const Outcome outcome = program.Run(has("closed"));
     EXPECT_EQ(outcome.status, 0);
     const cgianswer::Shape shape = cgianswer::Inspect(outcome.out);
     EXPECT_TRUE(shape.wellFormed || has("closed")) << shape.problem << "\n" << outcome.out.substr(0, 500);

@@ -59,11 +59,6 @@ Program& Program::Unset(const std::string& name) {
     return *this;
 }
 
-Program& Program::CloseAnswer() {
-    closeAnswer_ = true;
-    return *this;
-}
-
 pid_t Program::Spawn(int out, int err) const {
     std::vector<std::string> envText;
     for (const auto& [name, value] : env_) envText.push_back(name + "=" + value);
@@ -84,16 +79,16 @@ pid_t Program::Spawn(int out, int err) const {
     return pid;
 }
 
-Outcome Program::Run() const {
+Outcome Program::Run(bool closeAnswer) const {
     int answer[2] = {-1, -1};
-    if (closeAnswer_ && ::pipe(answer) == 0) ::close(answer[0]);
-    const int out = closeAnswer_ ? answer[1] : MemoryFile(""), err = MemoryFile("");
+    if (closeAnswer && ::pipe(answer) == 0) ::close(answer[0]);
+    const int out = closeAnswer ? answer[1] : MemoryFile(""), err = MemoryFile("");
     const pid_t pid = Spawn(out, err);
     int status = 0;
     while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return {pid <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-            closeAnswer_ ? (::close(out), "") : Contents(out), Contents(err)};
+            closeAnswer ? (::close(out), "") : Contents(out), Contents(err)};
 }
 
 pid_t Program::Start() const {

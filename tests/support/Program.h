@@ -25,10 +25,9 @@ public:
 
     Program& Env(const std::string& name, const std::string& value);
     Program& Unset(const std::string& name);
-    // Standard output is a pipe whose reader is gone, as with a web server that went away.
-    Program& CloseAnswer();
 
-    Outcome Run() const;
+    // `closeAnswer`: standard output is a pipe whose reader is gone, as with a web server that went away.
+    Outcome Run(bool closeAnswer = false) const;
     // Starts the program with its output thrown away; the caller waits for it.
     pid_t Start() const;
 
@@ -38,7 +37,6 @@ private:
     std::vector<std::string> argv_;
     std::map<std::string, std::string> env_;
     std::string input_;
-    bool closeAnswer_ = false;
 };
 
 // The settings form as the page posts it, for session 77: outlet 7, dealer 42, server
