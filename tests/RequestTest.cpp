@@ -203,8 +203,8 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, verb, row.request);
     for (const std::string& variable : method) {
         const size_t equals = variable.find('=');
-        if (variable[0] == '-') program.Unset(variable.substr(1));
-        if (equals != std::string::npos) program.Env(variable.substr(0, equals), variable.substr(equals + 1));
+        if (variable[0] == '-') program.env.erase(variable.substr(1));
+        if (equals != std::string::npos) program.env[variable.substr(0, equals)] = variable.substr(equals + 1);
     }
     const Outcome outcome = program.Run(has("closed"));
     EXPECT_EQ(outcome.status, 0);

@@ -29,50 +29,44 @@ std::string Contents(int fd) {
 
 }  // namespace
 
-Program::Program(const std::vector<std::string>& argv) {
+Program::Program(const std::vector<std::string>& args) {
 #ifdef PROGRAM_EMULATOR
-    argv_.push_back(PROGRAM_EMULATOR);
+    argv.push_back(PROGRAM_EMULATOR);
 #endif
-    argv_.insert(argv_.end(), argv.begin(), argv.end());
-    env_["PATH"] = "/stubs/bin:/usr/bin:/bin";
+    argv.insert(argv.end(), args.begin(), args.end());
+    env["PATH"] = "/stubs/bin:/usr/bin:/bin";
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (std::getenv(name) != nullptr) env_[name] = std::getenv(name);
+        if (std::getenv(name) != nullptr) env[name] = std::getenv(name);
     }
 }
 
 Program Program::Cgi(const char* binary, const std::string& method, const std::string& data) {
     Program cgi({binary});
-    cgi.Env("GATEWAY_INTERFACE", "CGI/1.1").Env("REQUEST_METHOD", method);
-    if (method != "POST") return cgi.Env("QUERY_STRING", data);
-    cgi.Env("CONTENT_TYPE", "application/x-www-form-urlencoded").Env("CONTENT_LENGTH", std::to_string(data.size()));
-    cgi.input_ = data;
+    cgi.env.insert({{"GATEWAY_INTERFACE", "CGI/1.1"}, {"REQUEST_METHOD", method}});
+    if (method != "POST") {
+        cgi.env["QUERY_STRING"] = data;
+    } else {
+        cgi.env.insert({{"CONTENT_TYPE", "application/x-www-form-urlencoded"},
+                        {"CONTENT_LENGTH", std::to_string(data.size())}});
+        cgi.input = data;
+    }
     return cgi;
-}
-
-Program& Program::Env(const std::string& name, const std::string& value) {
-    env_[name] = value;
-    return *this;
-}
-
-Program& Program::Unset(const std::string& name) {
-    env_.erase(name);
-    return *this;
 }
 
 pid_t Program::Spawn(int out, int err) const {
     std::vector<std::string> envText;
-    for (const auto& [name, value] : env_) envText.push_back(name + "=" + value);
-    std::vector<char*> argv, envp;
-    for (const std::string& word : argv_) argv.push_back(const_cast<char*>(word.c_str()));
+    for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
+    std::vector<char*> args, envp;
+    for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
     for (const std::string& entry : envText) envp.push_back(const_cast<char*>(entry.c_str()));
-    argv.push_back(nullptr);
+    args.push_back(nullptr);
     envp.push_back(nullptr);
-    const int in = MemoryFile(input_);
+    const int in = MemoryFile(input);
     const pid_t pid = in < 0 ? -1 : ::fork();
     if (pid == 0) {
         ::signal(SIGPIPE, SIG_DFL);
         ::dup2(in, 0), ::dup2(out, 1), ::dup2(err, 2);
-        ::execve(argv[0], argv.data(), envp.data());
+        ::execve(args[0], args.data(), envp.data());
         ::_exit(127);
     }
     ::close(in);

@@ -13,30 +13,24 @@ struct Outcome {
     std::string err;
 };
 
-// One of the project's programs started as its callers start it: an environment of only
-// the given variables (and the sanitizer settings of the test), `input` on standard input.
+// One of the project's programs started as its callers start it: an environment of only `env`
+// (at first the search path and the sanitizer settings of the test), `input` on standard input.
 // On a cross build it runs through the target's emulator.
-class Program {
-public:
-    explicit Program(const std::vector<std::string>& argv);
+struct Program {
+    explicit Program(const std::vector<std::string>& args);
     // A CGI request as the web server makes it: "GET" or "HEAD" with `data` as the query,
     // "POST" with `data` as an url-encoded form body.
     static Program Cgi(const char* binary, const std::string& method, const std::string& data);
-
-    Program& Env(const std::string& name, const std::string& value);
-    Program& Unset(const std::string& name);
 
     // `closeAnswer`: standard output is a pipe whose reader is gone, as with a web server that went away.
     Outcome Run(bool closeAnswer = false) const;
     // Starts the program with its output thrown away; the caller waits for it.
     pid_t Start() const;
-
-private:
     pid_t Spawn(int out, int err) const;
 
-    std::vector<std::string> argv_;
-    std::map<std::string, std::string> env_;
-    std::string input_;
+    std::vector<std::string> argv;
+    std::map<std::string, std::string> env;
+    std::string input;
 };
 
 // The settings form as the page posts it, for session 77: outlet 7, dealer 42, server
