@@ -22,7 +22,7 @@ constexpr const char* kBase = "kald.mode=KALD-Neo\nnetwork.config.discover.mode=
 
 struct Row {
     const char* name;
-    // "POST", "GET" or "HEAD" to the handler, "PAGE" or "HEADPAGE" for the page, then CGI variables
+    // "POST", "GET" or "HEAD" to the handler, "PAGE" for a GET of the page, then CGI variables
     // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe.
     std::string method;
     std::string request;  // the body of a POST, else the query
@@ -67,7 +67,6 @@ std::vector<Row> Rows() {
         {"HeadOfARemovalChangesNothing", "HEAD", "sessionid=77&removeyes=Yes", "Location: tolsettings.cgi?sessionid=77\n\n"},
         {"HeadOfASubmissionChangesNothing", "HEAD", Submission(), "Location: tolsettings.cgi?sessionid=77\n\n"},
         {"HeadOfTheConfirmationIsItsHeaders", "HEAD", "sessionid=1234&remove=R", "~Content-Type: text/html\n\n"},
-        {"HeadOfThePageIsItsHeaders", "HEADPAGE", "sessionid=1234", "~Content-Type: text/html\n\n"},
         {"RemoveWinsOverSubmit", "POST", Submission("remove=R", "1234"), "@RemoveConfirmationForm-1234.html", "", "", 0, "!No remove button"},
         {"ConfirmedRemovalStoresTheSettingsEmpty", "POST", "sessionid=77&removeyes=Yes", R(""), kEmpty, kMarked},
         {"DeclinedRemovalOnlyRedirects", "POST", "sessionid=3&removeno=No", "Location: tolsettings.cgi?sessionid=3\n\n\n", "",
@@ -198,9 +197,8 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     if (row.list != nullptr) Write(kChangeList, row.list);
     EXPECT_EQ(has("nopipe") ? 0 : ::mkfifo(kPipe, 0600), 0);
     const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const bool page = method[0].find("PAGE") != std::string::npos;
-    const std::string verb = method[0] == "HEADPAGE" ? "HEAD" : page ? "GET" : method[0];
-    Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, verb, row.request);
+    const bool page = method[0] == "PAGE";
+    Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, page ? "GET" : method[0], row.request);
     for (const std::string& variable : method) {
         const size_t equals = variable.find('=');
         if (variable[0] == '-') program.env.erase(variable.substr(1));
