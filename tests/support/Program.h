@@ -9,8 +9,7 @@
 
 struct Outcome {
     int status = -1;  // exit code, or 128 + signal number
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // One of the project's programs started as its callers start it: an environment of only `env`
