@@ -42,14 +42,11 @@ Program::Program(const std::vector<std::string>& args) {
 
 Program Program::Cgi(const char* binary, const std::string& method, const std::string& data) {
     Program cgi({binary});
+    const bool post = method == "POST";  // the data as the body, else as the query
     cgi.env.insert({{"GATEWAY_INTERFACE", "CGI/1.1"}, {"REQUEST_METHOD", method}});
-    if (method != "POST") {
-        cgi.env["QUERY_STRING"] = data;
-    } else {
-        cgi.env.insert({{"CONTENT_TYPE", "application/x-www-form-urlencoded"},
-                        {"CONTENT_LENGTH", std::to_string(data.size())}});
-        cgi.input = data;
-    }
+    cgi.env[post ? "CONTENT_TYPE" : "QUERY_STRING"] = post ? "application/x-www-form-urlencoded" : data;
+    if (post) cgi.env["CONTENT_LENGTH"] = std::to_string(data.size());
+    cgi.input = post ? data : "";
     return cgi;
 }
 
