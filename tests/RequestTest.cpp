@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <regex>
 
 #include "CgiAnswer.h"
@@ -265,11 +266,7 @@ TEST(StorageFailureTest, AFullFileSystemKeepsTheFiles) {
     Write(kConfig, "kald.mode=KALD\nnetwork.config.discover.mode=1\ntol.dealer=1\n");
     Write(kConfigOld, "kald.mode=KALD\n");
     Write("/config/agent.configuration.lock", "");
-    const int fd = ::open("/config/filler", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    const std::string block(4096, 'f');
-    while (::write(fd, block.data(), block.size()) > 0 || ::write(fd, "f", 1) > 0) {
-    }
-    ::close(fd);
+    std::ofstream("/config/filler") << std::string(1 << 20, 'f');  // as much as fits
     ExpectNothingStored("No space left on device");
     ASSERT_EQ(::unlink("/config/filler"), 0);
     EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R(""));
