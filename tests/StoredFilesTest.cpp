@@ -29,7 +29,6 @@ using std::to_string;
 
 const char* OrNull(const std::string& text) { return text == "-" ? nullptr : text.c_str(); }
 
-// What `rule` makes of the text `t`.
 std::string Apply(const std::string& rule, std::string t) {
     uint64_t n = 77;
     std::string found = "unchanged", site, origin, host;
