@@ -32,10 +32,9 @@ struct Program {
     std::string input;
 };
 
-// The settings form as the page posts it, for session 77: outlet 7, dealer 42, server
-// 10.0.0.2 port 5302, extended URL "/tol", DNS 10.0.0.1 and 10.0.0.3. `changes` are
-// "name=value" pairs joined by "&" (url-encoded) that replace fields; a name alone leaves
-// the field out.
+// The settings form as the page posts it, for session 77: outlet 7, dealer 42, server 10.0.0.2 port
+// 5302, extended URL "/tol", DNS 10.0.0.1 and 10.0.0.3. `changes` are "name=value" pairs joined by
+// "&" (url-encoded) that replace fields; a name alone leaves the field out.
 std::string Submission(const std::string& changes = "", const std::string& session = "77");
 
 #endif
