@@ -199,10 +199,10 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     const bool page = method[0] == "PAGE";
     Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, page ? "GET" : method[0], row.request);
-    for (const std::string& variable : method) {
-        const size_t equals = variable.find('=');
-        if (variable[0] == '-') program.env.erase(variable.substr(1));
-        if (equals != std::string::npos) program.env[variable.substr(0, equals)] = variable.substr(equals + 1);
+    for (const std::string& word : method) {
+        const size_t equals = word.find('=');
+        if (word[0] == '-') program.env.erase(word.substr(1));
+        if (equals != std::string::npos) program.env[word.substr(0, equals)] = word.substr(equals + 1);
     }
     const Outcome outcome = program.Run(has("closed"));
     EXPECT_EQ(outcome.status, 0);
@@ -210,7 +210,7 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     EXPECT_TRUE(shape.wellFormed || has("closed")) << shape.problem << "\n" << outcome.out.substr(0, 500);
     if (!row.answer.empty()) ExpectAnswer(row.answer, outcome.out);
     ExpectSettings(row);
-    EXPECT_EQ(Exists(kChangeList) ? Read(kChangeList) : "<none>", row.marks != nullptr ? row.marks : "<none>");
+    EXPECT_EQ(Exists(kChangeList) ? Read(kChangeList) : "<none>", row.marks ? row.marks : "<none>");
     char bytes[8] = {};
     EXPECT_EQ(std::string(bytes, std::max<ssize_t>(::read(pipe, bytes, sizeof bytes), 0)),
               std::string(static_cast<size_t>(row.signals), '\x01'));
