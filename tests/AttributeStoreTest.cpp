@@ -80,7 +80,8 @@ TEST(AttributeStoreTest, ABareDeviceStartsWithTheDefaultsAndOneWarning) {
         {"network.current.wlan.quality", "", {{"", "!0"}}}, {"diag.most.orvabstate", "", {{"", "!"}}},
     });
     // The last start-up warns (its read logs nothing).
-    EXPECT_EQ(LogEvents().back(), std::string("info zelloghandler ZelConfig ") + ZelConfig::kIncompleteStartup);
+    EXPECT_EQ(Lines(LogEvents()).back(),
+              std::string("info zelloghandler ZelConfig ") + ZelConfig::kIncompleteStartup);
     ExpectAttributes(true, {
         {"system.voltage.kl15", kStatus, {{"KL15ewb=11.9\n", "11.9"}}},
         {"system.thermal.temp", kStatus, {{"Temp=77\n", "77"}}},

@@ -141,8 +141,8 @@ TEST(LoggingTest, LinesArePaddedEscapedWholeAndRolledAtTheLimitWithoutTearing) {
     }
     WEB_ERROR("after the set-up ended");
     const std::string event = "error configwebloghandler LibraryTest ";
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{event + "a\\x0ab\\x0d\\x1b[2J\\x7f\tc\xe9",
-                                                     event + std::string(9000, 'x') + "|002.2"}));
+    EXPECT_EQ(LogEvents(),
+              event + "a\\x0ab\\x0d\\x1b[2J\\x7f\tc\xe9\n" + event + std::string(9000, 'x') + "|002.2\n");
     LogClientRollingFile three("/tmp/3", 12, 3), first("/tmp/2", 12, 2), second("/tmp/2", 12, 2);
     Events(three, "abcdefghij");  // the third roll drops "abc"
     EXPECT_EQ(Read("/tmp/3.2") + Read("/tmp/3.1") + Read("/tmp/3"), "  d\n  e\n  f\n  g\n  h\n  i\n  j\n");

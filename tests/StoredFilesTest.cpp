@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "AgentConfiguration.h"
@@ -18,7 +19,6 @@
 #include "Device.h"
 #include "InitialParameters.h"
 #include "NetDev.h"
-#include "Program.h"
 #include "RequestOrigin.h"
 #include "ZelConfig.h"
 
@@ -29,18 +29,17 @@ using std::to_string;
 
 const char* OrNull(const std::string& text) { return text == "-" ? nullptr : text.c_str(); }
 
-// What `rule` makes of the text `t`.
 std::string Apply(const std::string& rule, std::string t) {
     uint64_t n = 77;
     std::string found = "unchanged", site, origin, host;
     const CNumber::Scanned s = CNumber::ScanInteger(t.data(), t.size(), 0);
-    Query query("sessionid=" + t);
+    ::setenv("REQUEST_METHOD", "GET", 1), ::setenv("QUERY_STRING", ("sessionid=" + t).c_str(), 1);
     std::istringstream(t) >> site >> origin >> host;  // "FETCH_SITE ORIGIN HOST", "-" for a missing header
     if (rule == "atoi") return to_string(CNumber::Atoi(t));
     if (rule.rfind("strtol", 0) == 0) return to_string(CNumber::Strtol(t, std::stoi(rule.substr(6))));
     if (rule == "scan0") return (s.matched ? "" : "no ") + to_string(s.value) + " " + to_string(s.consumed);
     if (rule == "decimal<=10") return CNumber::ParseDecimal(t, 10, n) ? to_string(n) : "no " + to_string(n);
-    if (rule == "session") return to_string(InitialParameters::ParseSessionId(cgicc::Cgicc(&query)));
+    if (rule == "session") return to_string(InitialParameters::ParseSessionId(cgicc::Cgicc()));
     const bool cross = RequestOrigin::IsCrossSite(OrNull(site), OrNull(origin), OrNull(host));
     if (rule == "origin") return cross ? "cross" : "same";
     if (rule == "ip") return NetDev::IsValidIp(t) ? "ok" : "no";

@@ -1,8 +1,6 @@
 // The reader of "/proc/meminfo": a figure is taken from the line it names, or there is none.
-#include "AttributeKeys.h"
 #include "FuzzSupport.h"
 #include "MemInfo.h"
-#include "ZelConfig.h"
 
 void CheckInput(const std::string& input) {
     WriteFile(MemInfo::kPath, input);

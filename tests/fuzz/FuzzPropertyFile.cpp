@@ -5,7 +5,6 @@
 #include "AgentConfiguration.h"
 #include "FuzzSupport.h"
 #include "PropertyScanner.h"
-#include "ZelConfig.h"
 
 void CheckInput(const std::string& input) {
     WriteFile(ZelConfig::kAgentConfigurationPath, input);

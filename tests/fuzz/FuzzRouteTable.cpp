@@ -1,8 +1,6 @@
 // The reader of "/proc/net/route": a dotted quad, "0.0.0.0" unless a default route can be.
-#include "AttributeKeys.h"
 #include "FuzzSupport.h"
 #include "RouteTable.h"
-#include "ZelConfig.h"
 
 void CheckInput(const std::string& input) {
     static const std::regex kDottedQuad("([0-9]{1,3}\\.){3}[0-9]{1,3}");

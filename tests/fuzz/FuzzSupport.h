@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "AttributeKeys.h"
+#include "ZelConfig.h"  // the store most targets read through
+
 // Each target (one source file) defines CheckInput; the entry point hands it every input.
 void CheckInput(const std::string& input);
 

@@ -1,9 +1,7 @@
 // The reader of "/tmp/wolkvin": a line's kind is the first name it begins with, its value the
 // text after "=" and the white space there; the last line of a kind wins, DIAG_ADR ones join.
-#include "AttributeKeys.h"
 #include "FuzzSupport.h"
 #include "VehicleLinkStatus.h"
-#include "ZelConfig.h"
 
 using namespace attributekey;
 

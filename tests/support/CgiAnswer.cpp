@@ -1,6 +1,7 @@
 #include "CgiAnswer.h"
 
 #include <regex>
+#include <sstream>
 
 namespace cgianswer {
 
@@ -21,26 +22,20 @@ Shape Inspect(const std::string& answer) {
     if (end == std::string::npos) return Fail("no end of the header block");
     Shape shape{true, "", ""};
     std::string names;
-    for (size_t start = 0; start < end;) {
-        const size_t lineEnd = std::min(answer.find('\n', start), end);
-        const std::string line = answer.substr(start, lineEnd - start);
+    std::istringstream lines(answer.substr(0, end));
+    for (std::string line; std::getline(lines, line);) {
         const std::string name = line.substr(0, line.find(':')) + ";";
         if (!std::regex_match(line, kHeaderLine) || names.find(name) != std::string::npos) {
             return Fail("header line '" + line + "'");
         }
         names += name;
         if (name == "Location;") shape.location = line.substr(10);
-        start = lineEnd + 1;
     }
     if (!shape.location.empty() && !std::regex_match(shape.location, kRedirect)) {
         return Fail("redirect target '" + shape.location + "'");
     }
     const bool answered = names.find("Location;") != std::string::npos || names.find("Content-Type;") != std::string::npos;
     return answered ? shape : Fail("neither a redirect nor a content type");
-}
-
-bool IsPlainRedirect(const std::string& location) {
-    return std::regex_match(location, std::regex("tolsettings\\.cgi\\?sessionid=-?[0-9]+"));
 }
 
 }  // namespace cgianswer

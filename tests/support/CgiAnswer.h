@@ -16,8 +16,6 @@ struct Shape {
 };
 
 Shape Inspect(const std::string& answer);
-// The redirect of a request that changed nothing else: the session id alone.
-bool IsPlainRedirect(const std::string& location);
 
 }  // namespace cgianswer
 

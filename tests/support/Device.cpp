@@ -1,19 +1,18 @@
 #include "Device.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace device {
 
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void Write(const std::string& path, const std::string& text) {
@@ -24,8 +23,7 @@ void Write(const std::string& path, const std::string& text) {
 }
 
 bool Exists(const std::string& path) {
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0;
+    return ::access(path.c_str(), F_OK) == 0;
 }
 
 std::string Property(const std::string& key) {
@@ -35,45 +33,37 @@ std::string Property(const std::string& key) {
     return "<missing>";
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> Lines(const std::string& text, char separator) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line, separator);) lines.push_back(line);
     return lines;
 }
 
 // "DATE TIME  LEVEL     HANDLER        PID   SOURCE  LINE  MESSAGE": the level at column 28,
 // the handler at 38 (a long name runs into the process id).
-std::vector<std::string> LogEvents() {
-    std::vector<std::string> events;
+std::string LogEvents() {
+    std::string events;
     for (const std::string& line : Lines(Read(kLog))) {
         const size_t handlerEnd = std::min(line.find_first_not_of("abcdefghijklmnopqrstuvwxyz", 38), line.size());
         std::istringstream fields(line.size() < 38 ? "" : line.substr(28, 10) + line.substr(handlerEnd));
         std::string level, pid, source, number, message;
         fields >> level >> pid >> source >> number;
         std::getline(fields >> std::ws, message);
-        events.push_back(level + " " + line.substr(std::min<size_t>(38, line.size()), handlerEnd - 38) + " " + source + " " + message);
+        const std::string handler = line.substr(std::min<size_t>(38, line.size()), handlerEnd - 38);
+        events += level + " " + handler + " " + source + " " + message + "\n";
     }
     return events;
 }
 
 void ExpectPieces(const std::string& text, const std::string& pieces) {
     size_t at = 0;
-    std::istringstream in(pieces);
-    for (std::string piece; std::getline(in, piece, '|');) {
+    for (const std::string& piece : Lines(pieces, '|')) {
         const bool absent = piece[0] == '!';
         const size_t found = text.find(piece.substr(absent ? 1 : 0), absent ? 0 : at);
         EXPECT_EQ(found == std::string::npos, absent) << piece << "\nin " << text;
         at = absent || found == std::string::npos ? at : found + piece.size();
     }
-}
-
-void WriteUsbList(size_t idEnd) {
-    const std::string most = "P:  Vendor=103a ProdID=000b";
-    std::string list;
-    while (list.size() < idEnd) list += "T:  Bus=01 Lev=00 Prnt=00 Port=00 Dev#=  1 Spd=480\n";
-    list.resize(idEnd - most.size());
-    Write("/sys/kernel/debug/usb/devices", list + most + " Rev= 1.00\n");
 }
 
 void InstallComplete() {
@@ -95,7 +85,11 @@ void InstallComplete() {
     };
     // clang-format on
     for (const auto& [path, text] : files) Write(path, text);
-    WriteUsbList(4096);
+    const std::string most = "P:  Vendor=103a ProdID=000b";  // its identification ends at byte 4096
+    std::string list;
+    while (list.size() < 4096) list += "T:  Bus=01 Lev=00 Prnt=00 Port=00 Dev#=  1 Spd=480\n";
+    list.resize(4096 - most.size());
+    Write("/sys/kernel/debug/usb/devices", list + most + " Rev= 1.00\n");
 }
 
 }  // namespace device

@@ -23,15 +23,13 @@ void Write(const std::string& path, const std::string& text);
 bool Exists(const std::string& path);
 // The value of the first line of `key` in the agent configuration file, or "<missing>".
 std::string Property(const std::string& key);
-std::vector<std::string> Lines(const std::string& text);
+std::vector<std::string> Lines(const std::string& text, char separator = '\n');
 // The log's lines as "LEVEL HANDLER SOURCE MESSAGE": without time, process and line number.
-std::vector<std::string> LogEvents();
+std::string LogEvents();
 // Expects `text` to hold `pieces` ("|"-separated) in this order; a piece "!x": no x anywhere.
 void ExpectPieces(const std::string& text, const std::string& pieces);
 // Every file of a complete device, and what `iw` prints for the link and the survey.
 void InstallComplete();
-// The USB device list, the MOST interface's identification ending at byte `idEnd`.
-void WriteUsbList(size_t idEnd);
 
 }  // namespace device
 

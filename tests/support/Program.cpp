@@ -29,74 +29,57 @@ std::string Contents(int fd) {
 
 }  // namespace
 
-Program::Program(const std::vector<std::string>& argv) {
+Program::Program(const std::vector<std::string>& args) {
 #ifdef PROGRAM_EMULATOR
-    argv_.push_back(PROGRAM_EMULATOR);
+    argv.push_back(PROGRAM_EMULATOR);
 #endif
-    argv_.insert(argv_.end(), argv.begin(), argv.end());
-    env_["PATH"] = "/stubs/bin:/usr/bin:/bin";
+    argv.insert(argv.end(), args.begin(), args.end());
+    env["PATH"] = "/stubs/bin:/usr/bin:/bin";
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (std::getenv(name) != nullptr) env_[name] = std::getenv(name);
+        if (std::getenv(name) != nullptr) env[name] = std::getenv(name);
     }
 }
 
 Program Program::Cgi(const char* binary, const std::string& method, const std::string& data) {
     Program cgi({binary});
-    cgi.Env("GATEWAY_INTERFACE", "CGI/1.1").Env("REQUEST_METHOD", method);
-    if (method != "POST") return cgi.Env("QUERY_STRING", data);
-    cgi.Env("CONTENT_TYPE", "application/x-www-form-urlencoded").Env("CONTENT_LENGTH", std::to_string(data.size()));
-    cgi.input_ = data;
+    const bool post = method == "POST";  // the data as the body, else as the query
+    cgi.env.insert({{"GATEWAY_INTERFACE", "CGI/1.1"}, {"REQUEST_METHOD", method}});
+    cgi.env[post ? "CONTENT_TYPE" : "QUERY_STRING"] = post ? "application/x-www-form-urlencoded" : data;
+    if (post) cgi.env["CONTENT_LENGTH"] = std::to_string(data.size());
+    cgi.input = post ? data : "";
     return cgi;
-}
-
-Program& Program::Env(const std::string& name, const std::string& value) {
-    env_[name] = value;
-    return *this;
-}
-
-Program& Program::Unset(const std::string& name) {
-    env_.erase(name);
-    return *this;
-}
-
-Program& Program::CloseAnswer() {
-    closeAnswer_ = true;
-    return *this;
 }
 
 pid_t Program::Spawn(int out, int err) const {
     std::vector<std::string> envText;
-    for (const auto& [name, value] : env_) envText.push_back(name + "=" + value);
-    std::vector<char*> argv, envp;
-    for (const std::string& word : argv_) argv.push_back(const_cast<char*>(word.c_str()));
+    for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
+    std::vector<char*> args, envp;
+    for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
     for (const std::string& entry : envText) envp.push_back(const_cast<char*>(entry.c_str()));
-    argv.push_back(nullptr);
+    args.push_back(nullptr);
     envp.push_back(nullptr);
-    const int in = MemoryFile(input_);
+    const int in = MemoryFile(input);
     const pid_t pid = in < 0 ? -1 : ::fork();
     if (pid == 0) {
         ::signal(SIGPIPE, SIG_DFL);
         ::dup2(in, 0), ::dup2(out, 1), ::dup2(err, 2);
-        ::execve(argv[0], argv.data(), envp.data());
+        ::execve(args[0], args.data(), envp.data());
         ::_exit(127);
     }
     ::close(in);
     return pid;
 }
 
-Outcome Program::Run() const {
+Outcome Program::Run(bool closeAnswer) const {
     int answer[2] = {-1, -1};
-    if (closeAnswer_ && ::pipe(answer) == 0) ::close(answer[0]);
-    const int out = closeAnswer_ ? answer[1] : MemoryFile(""), err = MemoryFile("");
-    Outcome outcome;
+    if (closeAnswer && ::pipe(answer) == 0) ::close(answer[0]);
+    const int out = closeAnswer ? answer[1] : MemoryFile(""), err = MemoryFile("");
     const pid_t pid = Spawn(out, err);
     int status = 0;
     while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    outcome.status = pid <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = closeAnswer_ ? (::close(out), "") : Contents(out);
-    outcome.err = Contents(err);
-    return outcome;
+    return {pid <= 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+            closeAnswer ? (::close(out), "") : Contents(out), Contents(err)};
 }
 
 pid_t Program::Start() const {

@@ -1,66 +1,40 @@
 #ifndef TESTS_SUPPORT_PROGRAM_H
 #define TESTS_SUPPORT_PROGRAM_H
 
-#include <cgicc/CgiInput.h>
 #include <sys/types.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 struct Outcome {
     int status = -1;  // exit code, or 128 + signal number
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-// One of the project's programs started as its callers start it: an environment of only
-// the given variables (and the sanitizer settings of the test), `input` on standard input.
+// One of the project's programs started as its callers start it: an environment of only `env`
+// (at first the search path and the sanitizer settings of the test), `input` on standard input.
 // On a cross build it runs through the target's emulator.
-class Program {
-public:
-    explicit Program(const std::vector<std::string>& argv);
+struct Program {
+    explicit Program(const std::vector<std::string>& args);
     // A CGI request as the web server makes it: "GET" or "HEAD" with `data` as the query,
     // "POST" with `data` as an url-encoded form body.
     static Program Cgi(const char* binary, const std::string& method, const std::string& data);
 
-    Program& Env(const std::string& name, const std::string& value);
-    Program& Unset(const std::string& name);
-    // Standard output is a pipe whose reader is gone, as with a web server that went away.
-    Program& CloseAnswer();
-
-    Outcome Run() const;
+    // `closeAnswer`: standard output is a pipe whose reader is gone, as with a web server that went away.
+    Outcome Run(bool closeAnswer = false) const;
     // Starts the program with its output thrown away; the caller waits for it.
     pid_t Start() const;
-
-private:
     pid_t Spawn(int out, int err) const;
 
-    std::vector<std::string> argv_;
-    std::map<std::string, std::string> env_;
-    std::string input_;
-    bool closeAnswer_ = false;
+    std::vector<std::string> argv;
+    std::map<std::string, std::string> env;
+    std::string input;
 };
 
-// The settings form as the page posts it, for session 77: outlet 7, dealer 42, server
-// 10.0.0.2 port 5302, extended URL "/tol", DNS 10.0.0.1 and 10.0.0.3. `changes` are
-// "name=value" pairs joined by "&" (url-encoded) that replace fields; a name alone leaves
-// the field out.
+// The settings form as the page posts it, for session 77: outlet 7, dealer 42, server 10.0.0.2 port
+// 5302, extended URL "/tol", DNS 10.0.0.1 and 10.0.0.3. `changes` are "name=value" pairs joined by
+// "&" (url-encoded) that replace fields; a name alone leaves the field out.
 std::string Submission(const std::string& changes = "", const std::string& session = "77");
-
-// A GET request for cgicc in this process, with `query` as its query string.
-class Query : public cgicc::CgiInput {
-public:
-    explicit Query(std::string query) : query_(std::move(query)) {}
-    size_t read(char*, size_t) override { return 0; }
-    std::string getenv(const char* name) override {
-        if (std::strcmp(name, "REQUEST_METHOD") == 0) return "GET";
-        return std::strcmp(name, "QUERY_STRING") == 0 ? query_ : "";
-    }
-
-private:
-    std::string query_;
-};
 
 #endif
