@@ -71,6 +71,7 @@ TEST(AttributeStoreTest, ABareDeviceStartsWithTheDefaultsAndOneWarning) {
             {"APPLICATION_VERSION=1.2\n", "1.2"}, {"v:APPLICATION_VERSION=01.08.06\n", "N=1.8.06"},
             {"APPLICATION_VERSION=1.2.3\n", "1..3"}, {"01.08.06\n", "1.08.06"}}},
         {"system.version.pkg", "/app/PACKAGE_VERSION", {{"2.9\n", "2.9"}}},
+        {"system.version.app_pkg", "/app/PACKAGE_VERSION", {{"02.9\n", "2.9"}}},
         {"diag.connected.orva_c", "/tmp/sf2static", {{"ORVAC_Present=-1\n", "0"}}},
         {"system.voltage.kl15trig", kStatus, {{"KL15Status=02\n", "0"}, {"KL30=1\n", "!"}}},
         {"system.pwf.status", kStatus, {{"CAN_CL_STATUS=0f\nCANPWF_STATUS_EX=1f\n", "!"},

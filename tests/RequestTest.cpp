@@ -118,7 +118,7 @@ std::vector<Row> Rows() {
         {"ACrossSiteSubmissionChangesNothing", "POST|HTTP_SEC_FETCH_SITE=cross-site|HTTP_HOST=192.0.2.10", Submission(), R(""), "", "", 0,
          "error configwebloghandler SetTolSettingsCgi Cross-site request refused (Sec-Fetch-Site 'cross-site', Origin '', Host "
          "'192.0.2.10') -> redirect|!No remove button"},
-        {"AForeignOriginCantRemove", "POST|HTTP_ORIGIN=http://attacker.example|HTTP_HOST=192.0.2.10", "sessionid=77&removeyes=Yes", R("")},
+        {"AForeignOriginCantRemove", "POST|HTTP_ORIGIN=http://292.0.2.10|HTTP_HOST=192.0.2.10", "sessionid=77&removeyes=Yes", R("")},
         {"ASameOriginSubmissionIsStored", "POST|HTTP_SEC_FETCH_SITE=same-origin|HTTP_ORIGIN=http://192.0.2.10|HTTP_HOST=192.0.2.10",
          Submission(), R(""), kStored, kMarked, 1},
         {"CrLfInEveryFieldIsRejected", "POST", Submission("outlet=7" + crlf + "&dealer=42" + crlf + "&tolurl=/x" + crlf + "&dns2=1" + crlf), ""},
