@@ -32,17 +32,17 @@ bool LogClientRollingFile::PassesLimit(size_t incoming) const {
            static_cast<int64_t>(own.st_size) + static_cast<int64_t>(incoming) > sizeLimit_;
 }
 
-// Under the lock the path may already name a new file (another process rolled): then the
-// new file is only opened. Closing the descriptor lets go of the lock.
+// A path that already names another's new file is only opened; the close drops the lock.
 bool LogClientRollingFile::Roll(size_t incoming) {
     struct stat own {}, named {};
     if (::flock(fd_, LOCK_EX) != 0) return false;
-    const bool ours = ::fstat(fd_, &own) == 0 && ::stat(path_.c_str(), &named) == 0 &&
-                      own.st_dev == named.st_dev && own.st_ino == named.st_ino;
+    const bool full = ::fstat(fd_, &own) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+                      own.st_dev == named.st_dev && own.st_ino == named.st_ino &&
+                      PassesLimit(incoming);
     bool rolled = true;
-    if (ours && PassesLimit(incoming) && fileCount_ <= 1) {
+    if (full && fileCount_ <= 1) {
         rolled = ::ftruncate(fd_, 0) == 0;
-    } else if (ours && PassesLimit(incoming)) {
+    } else if (full) {
         // The oldest file is overwritten by the rename onto its name.
         for (int n = fileCount_ - 1; n >= 1; --n) {
             ::rename(NumberedPath(n - 1).c_str(), NumberedPath(n).c_str());
