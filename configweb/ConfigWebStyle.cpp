@@ -71,8 +71,8 @@ void ConfigWebStyle::AddNavigation(cgicc::HTMLElement* parent, int32_t sessionId
     navigation->set("id", kNavigationId);
     // An empty list renders as its bare opening tag; the items follow it inside the div.
     navigation->add(cgicc::ul().set("class", kNavigationListClass));
-    for (const NavigationEntry& entry : kNavigation) {
-        navigation->add(CreateNavigationItem(entry, suffix, title == entry.label));
+    for (const ConfigPages::Page& entry : ConfigPages::kPages) {
+        navigation->add(CreateNavigationItem(entry, suffix, title == entry.title));
     }
     parent->add(navigation);
 }
@@ -105,13 +105,23 @@ void ConfigWebStyle::AddSessionIdField(cgicc::HTMLElement* form, int32_t session
 
 void ConfigWebStyle::AddOption(cgicc::HTMLElement* list, const std::string& label,
                                const std::string& value, bool selected) {
+    AddOption(list, label, value, selected, nullptr);
+}
+
+void ConfigWebStyle::AddOption(cgicc::HTMLElement* list, const std::string& label,
+                               const std::string& value, bool selected, const char* swatch) {
     auto* option = new cgicc::option(label);
     option->set("value", value);
     if (selected) {
         option->set("selected", "selected");
     }
+    if (swatch != nullptr) {
+        option->set("style", Background(swatch));
+    }
     list->add(option);
 }
+
+std::string ConfigWebStyle::Background(const std::string& color) { return kBackgroundStyle + color; }
 
 void ConfigWebStyle::AddChangeButtons(cgicc::HTMLElement* parent, bool showRemove, bool enabled) {
     auto* box = new cgicc::div();
@@ -147,10 +157,10 @@ void ConfigWebStyle::WriteScripts() {
     }
 }
 
-cgicc::HTMLElement* ConfigWebStyle::CreateNavigationItem(const NavigationEntry& entry,
+cgicc::HTMLElement* ConfigWebStyle::CreateNavigationItem(const ConfigPages::Page& entry,
                                                          const std::string& suffix, bool active) {
     auto* item = new cgicc::li();
-    item->add(cgicc::a(entry.label).set("href", entry.address + suffix));
+    item->add(cgicc::a(entry.title).set("href", entry.address + suffix));
     if (active) {
         item->set("class", kActiveClass);
     }

@@ -9,6 +9,8 @@
 #include <list>
 #include <string>
 
+#include "ConfigPages.h"
+
 class InitialParameters;
 
 // The HTML page shared by all pages of the configuration interface: HTTP header, document
@@ -77,6 +79,11 @@ public:
     // selected="selected" when `selected` is true.
     static void AddOption(cgicc::HTMLElement* list, const std::string& label,
                           const std::string& value, bool selected);
+    // The same, shown on the background colour `swatch` (an HTML colour) unless it is null.
+    static void AddOption(cgicc::HTMLElement* list, const std::string& label,
+                          const std::string& value, bool selected, const char* swatch);
+    // The style of an element shown on the background colour `color`.
+    static std::string Background(const std::string& color);
     // Hands over to `parent` the centred box "changebuttons" with the buttons "submit"
     // ("Save Changes") and "revert" ("Clear Changes"), plus "remove" ("Remove Settings")
     // when `showRemove` is true, separated by blank spacers. With `enabled` false every
@@ -84,11 +91,6 @@ public:
     static void AddChangeButtons(cgicc::HTMLElement* parent, bool showRemove, bool enabled);
 
 private:
-    struct NavigationEntry {
-        const char* label;
-        const char* address;
-    };
-
     // The declaration HTMLDoctype::eStrict stands for. Written as text because the cgicc
     // we ship (3.2.19) renders that type malformed, which puts browsers into quirks mode.
     static constexpr const char* kDoctype =
@@ -114,14 +116,6 @@ private:
     static constexpr const char* kSessionSuffixFormat = "?sessionid=%d";
     static constexpr const char* kSessionIdFormat = "%d";
     static constexpr std::size_t kNumberBufferSize = 32;
-    static constexpr NavigationEntry kNavigation[] = {
-        {"Device Information", "/zelconf/deviceinformation.cgi"},
-        {"Device Configuration", "/zelconf/deviceconfiguration.cgi"},
-        {"LAN Settings", "/zelconf/lansettings.cgi"},
-        {"WLAN Settings", "/zelconf/wlansettings.cgi"},
-        {"Self-Test", "/zelconf/selftest.cgi"},
-        {"TOL Settings", "/zelconf/tolsettings.cgi"},
-    };
     static constexpr const char* kQuestionStart = "Are you really sure to delete the settings for ";
     static constexpr const char* kQuestionEnd = "?";
     static constexpr const char* kQuestionBoxStyle = "margin: 40px auto; padding: 16px 32px;";
@@ -133,11 +127,12 @@ private:
     static constexpr const char* kRemoveLabel = "Remove Settings";
     static constexpr const char* kRemoveYesLabel = "Yes";
     static constexpr const char* kRemoveNoLabel = "No";
+    static constexpr const char* kBackgroundStyle = "background-color: ";
 
     void WriteLine(const cgicc::HTMLElement& element);
     void WriteDocumentTitle();
     void WriteScripts();
-    static cgicc::HTMLElement* CreateNavigationItem(const NavigationEntry& entry,
+    static cgicc::HTMLElement* CreateNavigationItem(const ConfigPages::Page& entry,
                                                     const std::string& suffix, bool active);
     static cgicc::HTMLElement* CreateQuestionBox(const std::string& pageTitle);
     static cgicc::input CreateButton(const char* name, const char* label, bool enabled);

@@ -246,17 +246,23 @@ TEST(HostileFileTest, BothProgramsAnswerAndASubmissionIsStoredOverAnyContent) {
 }
 
 // Run in a root whose /config is read-only, or a small file system filled up (see
-// CMakeLists.txt): the submission is answered, both files stay as they were and each failed
-// save is logged; with room again the next one is stored.
+// CMakeLists.txt): a submission and a removal are answered with the failure flag, the
+// submission's values come back, both files stay as they were, nothing is marked or
+// signalled and each failed save is logged; with room again the next one is stored.
 void ExpectNothingStored(const char* reason) {
     const std::string live = Read(kConfig), old = Read(kConfigOld);
     ASSERT_FALSE(live.empty());
-    EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R(""));
+    ASSERT_EQ(::mkfifo(kPipe, 0600), 0);
+    const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R("&savefailed=1&" "outlet=" FIELDS "&dns1=10.0.0.1&dns2=10.0.0.3"));
+    EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", "sessionid=77&removeyes=Yes").Run().out, R("&savefailed=1"));
     EXPECT_EQ(Read(kConfig) + Read(kConfigOld), live + old);
-    EXPECT_FALSE(Exists(kConfigNew));
+    char signal = 0;
+    EXPECT_FALSE(Exists(kConfigNew) || Read(kChangeList).find("77;") != std::string::npos || ::read(pipe, &signal, 1) > 0);
     const std::vector<std::string> events = Lines(LogEvents());
     EXPECT_EQ(std::count(events.begin(), events.end(),
-                         std::string("error zelloghandler ZelConfig Can't save /config/agent.configuration: ") + reason), 1);
+                         std::string("error zelloghandler ZelConfig Can't save /config/agent.configuration: ") + reason), 2);
+    ExpectPieces(LogEvents(), "Can't save the settings of TOL Settings -> redirect|Can't save the settings of TOL Settings");
 }
 
 TEST(StorageFailureTest, AReadOnlyConfigFolderKeepsTheFiles) { ExpectNothingStored("Read-only file system"); }

@@ -1,14 +1,13 @@
 // The TOL Settings dialog as a technician uses it, in headless Chromium driven over WebDriver:
 // reject, correct, store, and remove the settings (declined once, then confirmed); a removal
 // posted by a page of another site changes nothing. Runs in the private root of browser-test.
-//   node tol-settings-dialog.mjs SOURCE_DIR PAGE_CGI HANDLER_CGI SCREENSHOT_DIR
+//   node tol-settings-dialog.mjs SOURCE_DIR PROGRAMS SCREENSHOT_DIR
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
 import { once } from 'node:events';
-import { cpSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
-import { basename } from 'node:path';
+import { cpSync, mkdirSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 
-const [SOURCE, PAGE_CGI, HANDLER_CGI, SHOTS] = process.argv.slice(2);
+const [SOURCE, PROGRAMS, SHOTS] = process.argv.slice(2);
 const SITE = 'http://127.0.0.1:8080', DRIVER = 'http://127.0.0.1:9515', WATCHDOG_MS = 90000;
 const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --no-first-run --disable-dev-shm-usage
     --hide-scrollbars --window-size=1024,768 --user-data-dir=${mkdtempSync('/tmp/chromium-')}`;
@@ -127,7 +126,9 @@ async function walk() {
 
 // The web server's folder as on the device, lighttpd handing the CGIs a sanitizer build's
 // settings; the dialog shows all seven fields in this discovery mode.
-for (const cgi of [PAGE_CGI, HANDLER_CGI]) cpSync(cgi, `/tmp/www/zelconf/${basename(cgi)}`);
+cpSync(PROGRAMS, '/tmp/bin/configweb');
+mkdirSync('/tmp/www/zelconf', { recursive: true });
+assert.equal(spawnSync('/tmp/bin/configweb', ['--install', '/tmp/www/zelconf']).status, 0);
 cpSync(`${SOURCE}/configweb/style`, '/tmp/www/style', { recursive: true });
 const env = ['ASAN_OPTIONS', 'UBSAN_OPTIONS'].map((n) => `"${n}" => "${process.env[n] ?? ''}"`);
 writeFileSync('/tmp/lighttpd.conf', readFileSync(`${SOURCE}/scripts/lighttpd.conf`, 'latin1')

@@ -1,0 +1,3 @@
+#include "FormState.h"
+
+FormState::~FormState() = default;
