@@ -13,10 +13,6 @@ bool AgentConfiguration::Find(const std::string& key, std::string& value) const 
     return ZelConfig::ReadFileProperty(ZelConfig::kAgentConfigurationPath, key, value);
 }
 
-bool AgentConfiguration::GetAttribute(const std::string& key, std::string& value) const {
-    return store.GetAttribute(key, value);
-}
-
 bool AgentConfiguration::Set(const std::string& key, const std::string& value) {
     return store.SetProperty(key, value) && store.SaveAgentConfiguration();
 }

@@ -27,9 +27,8 @@ public:
     // As Get, into `value`; false (and `value` unchanged) when the property is missing or
     // the file can't be read.
     bool Find(const std::string& key, std::string& value) const;
-    // The attribute `key` of this object's store, computed now where it is live (see
-    // ZelConfig::GetAttribute).
-    bool GetAttribute(const std::string& key, std::string& value) const;
+    // This object's store: the attributes of the device, live ones computed when read.
+    const ZelConfig& Store() const { return store; }
     // Sets the property and saves the whole file. False when the value can't be stored
     // (see ZelConfig::SetProperty) or the save failed.
     bool Set(const std::string& key, const std::string& value);

@@ -41,7 +41,7 @@ const FormField SetTolSettingsCgi::kFields[] = {
 // clang-format on
 
 const SettingsForm SetTolSettingsCgi::kForm = {
-    ConfigPages::kTolSettings, "TolSettingsCgi", kFields, std::size(kFields), true,
+    ConfigPages::kTolSettings, "TolSettingsCgi", kFields, std::size(kFields), true, false,
     NotifySettingsChanged,     nullptr};
 
 SetTolSettingsCgi::SetTolSettingsCgi() : handler(kForm) {}

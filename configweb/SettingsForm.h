@@ -29,6 +29,8 @@ struct SettingsForm {
     static constexpr const char* kFlagValue = "1";
     static constexpr const char* kSaveFailed = "savefailed";
     static constexpr const char* kSaveFailedText = "The settings could not be saved.";
+    static constexpr const char* kSaved = "saved";
+    static constexpr const char* kSavedText = "The settings were saved.";
     static constexpr const char* kHandlerPrefix = "Set";
 
     const ConfigPages::Page& Page() const { return ConfigPages::kPages[page]; }
@@ -42,6 +44,8 @@ struct SettingsForm {
     std::size_t fieldCount;
     // Offers "Remove Settings", which stores every field empty.
     bool removable;
+    // A successful save redirects with kSaved, and the page then says so.
+    bool confirmsSave;
     AfterSave afterSave;
     Notices notices;
 };

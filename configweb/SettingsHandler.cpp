@@ -121,6 +121,7 @@ void SettingsHandler::HandleSubmission(const cgicc::Cgicc& cgi, InitialParameter
     storing = std::make_unique<AgentConfiguration>();
     if (Save(*storing, false)) {
         parameters.SetChanged(kChanged);
+        if (form.confirmsSave) AppendFlag(SettingsForm::kSaved);
         if (form.afterSave != nullptr) form.afterSave(Accepted(form, values), redirectUrl);
     } else {
         ReportSaveFailure(true);

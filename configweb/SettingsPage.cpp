@@ -52,12 +52,14 @@ void SettingsPage::HandleRequest(cgicc::Cgicc& cgi) {
         if (form.notices != nullptr) notices = form.notices(cgi, Shown(form, rows, configuration));
     }
     saveFailed = IsFlagged(cgi, SettingsForm::kSaveFailed);
+    saved = IsFlagged(cgi, SettingsForm::kSaved);
     answered = true;
     ConfigWebStyle style;
     style.SetTitle(form.Page().title);
     style.WriteHead();
     cgicc::HTMLElement* content = style.WriteBodyStart(parameters.GetSessionId(), "");
     if (saveFailed) content->add(cgicc::p(SettingsForm::kSaveFailedText).set("class", kFailureClass));
+    if (saved) content->add(cgicc::p(SettingsForm::kSavedText).set("class", kSavedClass));
     if (!notices.empty()) content->add(cgicc::div(notices).set("class", kNoticeClass));
     content->add(CreateForm(parameters.GetSessionId()));
 }
@@ -88,7 +90,7 @@ void SettingsPage::ReadRows(const cgicc::Cgicc& cgi, const AgentConfiguration& c
             configuration.Find(field.key, row.stored);
         }
         if (kept && field.kind != FormField::Kind::kSecret) row.value = row.stored;
-        if (field.current != nullptr) configuration.GetAttribute(field.current, row.current);
+        if (field.current != nullptr) configuration.Store().GetAttribute(field.current, row.current);
     }
 }
 

@@ -24,7 +24,7 @@ class AgentConfiguration;
 // shown is disabled; one that keeps its stored value then shows that. A secret shows
 // nothing. A field whose flag (its element followed by "wrong") is "1" is marked with
 // kWrongClass and a message saying what it expects; "savefailed=1" puts kSaveFailedText
-// above the form. Every text from the request or a file is HTML-escaped.
+// above the form, "saved=1" kSavedText. Every text from the request or a file is HTML-escaped.
 class SettingsPage {
 public:
     // Class of the table that lays out the fields.
@@ -36,6 +36,7 @@ public:
     static constexpr const char* kExpectedPrefix = "Expected: ";
     // A failed save, and the page's own notices, above the form.
     static constexpr const char* kFailureClass = "failure";
+    static constexpr const char* kSavedClass = "saved";
     static constexpr const char* kNoticeClass = "notice";
     // The texts after a field: its unit, the note of a secret, what the device has now.
     static constexpr const char* kUnitClass = "unit";
@@ -80,6 +81,7 @@ private:
     std::vector<Row> rows;
     std::string notices;
     bool saveFailed = false;
+    bool saved = false;
     bool answered = false;
 };
 

@@ -15,6 +15,8 @@
 
 #include "ConfigPages.h"
 #include "ConfigWebLogging.h"
+#include "DeviceConfigurationCgi.h"
+#include "DeviceInformationCgi.h"
 #include "RequestRunner.h"
 #include "SetTolSettingsCgi.h"
 #include "SettingsHandler.h"
@@ -46,6 +48,14 @@ int RunHandler(const SettingsForm& form) {
     return 0;
 }
 
+int RunInformation(const Arguments&) {
+    ConfigWebLogging logging;
+    DeviceInformationCgi page;
+    RequestRunner::Run([&page](cgicc::Cgicc& cgi) { page.HandleRequest(cgi); },
+                       [&page] { return page.HasAnswered(); });
+    return 0;
+}
+
 int RunZelConfig(const Arguments& arguments) {
     ConfigWebLogging logging;
     ZelConfigTool tool(std::cout, std::cerr);
@@ -54,18 +64,32 @@ int RunZelConfig(const Arguments& arguments) {
     return std::cout.fail() && status == ZelConfigTool::kSuccess ? ZelConfigTool::kFailure : status;
 }
 
+// A program: a page of the table of pages or its handler, or one of its own name.
 struct Program {
-    const char* name;
+    ConfigPages::Id page;  // ConfigPages::kCount: not a page's
+    bool handler;
     int (*run)(const Arguments& arguments);
+    const char* name;
 };
+
+constexpr ConfigPages::Id kNoPage = ConfigPages::kCount;
 
 // clang-format off
 constexpr Program kPrograms[] = {
-    {"tolsettings.cgi", [](const Arguments&) { return RunPage(SetTolSettingsCgi::kForm); }},
-    {"settolsettings.cgi", [](const Arguments&) { return RunHandler(SetTolSettingsCgi::kForm); }},
-    {"zelconfig", RunZelConfig},
+    {ConfigPages::kDeviceInformation, false, RunInformation, nullptr},
+    {ConfigPages::kDeviceConfiguration, false, [](const Arguments&) { return RunPage(DeviceConfigurationCgi::kForm); }, nullptr},
+    {ConfigPages::kDeviceConfiguration, true, [](const Arguments&) { return RunHandler(DeviceConfigurationCgi::kForm); }, nullptr},
+    {ConfigPages::kTolSettings, false, [](const Arguments&) { return RunPage(SetTolSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kTolSettings, true, [](const Arguments&) { return RunHandler(SetTolSettingsCgi::kForm); }, nullptr},
+    {kNoPage, false, RunZelConfig, "zelconfig"},
 };
 // clang-format on
+
+const char* Name(const Program& program) {
+    if (program.page == kNoPage) return program.name;
+    const ConfigPages::Page& page = ConfigPages::kPages[program.page];
+    return ConfigPages::ProgramName(program.handler ? page.handler : page.address);
+}
 
 const char* BaseName(const char* path) {
     const char* slash = std::strrchr(path, '/');
@@ -84,7 +108,7 @@ std::string SelfPath(const char* startedAs) {
 int Install(const std::string& self, const std::string& folder) {
     int status = self.empty() ? 1 : 0;
     for (const Program& program : kPrograms) {
-        const std::string link = folder + "/" + program.name;
+        const std::string link = folder + "/" + Name(program);
         ::unlink(link.c_str());
         if (status == 0 && ::symlink(self.c_str(), link.c_str()) != 0) {
             std::perror(link.c_str());
@@ -95,13 +119,13 @@ int Install(const std::string& self, const std::string& folder) {
 }
 
 int List() {
-    for (const Program& program : kPrograms) std::cout << program.name << "\n";
+    for (const Program& program : kPrograms) std::cout << Name(program) << "\n";
     return std::cout.flush() ? 0 : 1;
 }
 
 int Unknown(const char* name) {
     std::cerr << kSelf << ": no program named '" << name << "'; the programs are:";
-    for (const Program& program : kPrograms) std::cerr << " " << program.name;
+    for (const Program& program : kPrograms) std::cerr << " " << Name(program);
     std::cerr << "\n" << kSelf << " " << kInstall << " DIR links them all in DIR, " << kList << " lists them\n";
     return kUnknownProgram;
 }
@@ -115,7 +139,7 @@ int main(int argc, char** argv) {
     if (words.size() == 1 && std::strcmp(words[0], kList) == 0) return List();
     const char* name = words.empty() ? "" : BaseName(words[0]);
     for (const Program& program : kPrograms) {
-        if (std::strcmp(name, program.name) == 0) return program.run(Arguments(words.begin() + 1, words.end()));
+        if (std::strcmp(name, Name(program)) == 0) return program.run(Arguments(words.begin() + 1, words.end()));
     }
     return Unknown(name);
 }

@@ -64,6 +64,11 @@ constexpr const char* kStateOwner = "zel.state.owner";
 constexpr const char* kStateUuid = "zel.state.uuid";
 constexpr const char* kStateHostLock = "zel.state.hostlock";
 
+// The store's own, fixed at start-up.
+constexpr const char* kZelVersion = "zel.version";
+constexpr const char* kSvnVersion = "zel.svn.version";
+constexpr const char* kNetworkType = "net.current.networktype";
+
 // On demand.
 constexpr const char* kFreeRam = "system.info.free_ram";
 constexpr const char* kSizeRam = "system.info.size_ram";

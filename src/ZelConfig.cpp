@@ -32,9 +32,9 @@ constexpr OwnAttribute kOwnAttributes[] = {
     {ZelConfig::kStartupKey, "0"},
     {attributekey::kStateOwner, ""},
     {attributekey::kStateUuid, ZelConfig::kFreeUuid},
-    {"zel.version", "01.08.06"},
-    {"zel.svn.version", "159224"},
-    {"net.current.networktype", "0"},
+    {attributekey::kZelVersion, "01.08.06"},
+    {attributekey::kSvnVersion, "159224"},
+    {attributekey::kNetworkType, "0"},
 };
 
 constexpr size_t kFirstLineLength = 8190;

@@ -28,6 +28,10 @@ public:
     // Serialises the writers of the agent configuration file; never replaced or removed.
     static constexpr const char* kAgentConfigurationLockPath = "/config/agent.configuration.lock";
     static constexpr const char* kMeasureDevicePath = "/dev/measure/0";
+    // The identity files, in orvaSysPath, and the status file of the attached units.
+    static constexpr const char* kSerialFile = "sysinfo/sernum";
+    static constexpr const char* kHardwareVersionFile = "sysinfo/version";
+    static constexpr const char* kSf2StaticPath = "/tmp/sf2static";
     static constexpr const char* kKaldModeKey = "kald.mode";
     static constexpr const char* kKaldModeDefault = "KALD";
     static constexpr const char* kKaldModeNeo = "KALD-Neo";
@@ -41,6 +45,9 @@ public:
 
     // The states of "zel.state.current" and the uuid of a free device.
     static constexpr const char* kStateFree = "4";
+    static constexpr const char* kStateReserved = "5";
+    // Present while a client holds the device reserved (made by ReserveDevice).
+    static constexpr const char* kReservedMarkerPath = "/tmp/reserved";
     static constexpr const char* kFreeUuid = "00000000-0000-0000-0000-000000000000";
 
     // Process-wide state, overwritten by every start-up.

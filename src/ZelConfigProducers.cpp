@@ -13,15 +13,12 @@
 namespace {
 
 // Sources of the start-up producers.
-constexpr const char* kSerialFile = "sysinfo/sernum";    // in orvaSysPath
-constexpr const char* kVersionFile = "sysinfo/version";  // in orvaSysPath
 constexpr const char* kWlanMacPath = "/config/wlan.mac";
 constexpr const char* kBootVersionPath = "/etc/VERSION";
 constexpr const char* kBootPackagePath = "/etc/PACKAGE_VERSION";
 constexpr const char* kAppVersionPath = "/app/VERSION";
 constexpr const char* kAppPackagePath = "/app/PACKAGE_VERSION";
 constexpr const char* kLivePatchPath = "/livepatch/lp.info";
-constexpr const char* kSf2StaticPath = "/tmp/sf2static";
 
 using namespace attributekey;
 
@@ -141,7 +138,7 @@ bool ZelConfig::InitHardwareAttributes() {
     std::string serial = kDefaultSerial;
     std::string version = kDefaultHardwareVersion;
     bool ok = ReadFirstLine(orvaSysPath + kSerialFile, serial);
-    ok = ReadFirstLine(orvaSysPath + kVersionFile, version) && ok;
+    ok = ReadFirstLine(orvaSysPath + kHardwareVersionFile, version) && ok;
     ok = SetAttribute(kSerial, serial, Value) && ok;
     ok = SetAttribute(kDeviceId, kDeviceIdPrefix + serial, Value) && ok;
     ok = SetAttribute(kDeviceType, kDeviceTypeName, Value) && ok;

@@ -23,10 +23,8 @@ using namespace attributekey;
 
 // Reservation: the reserved state and uuid, the marker files other components of the
 // device look for, and the one interface protocol.
-constexpr const char* kStateReserved = "5";
 constexpr const char* kReservedUuid = "00000000-0000-0001-0000-000000000001";
 constexpr const char* kForceConnectPath = "/tmp/forceconnect";
-constexpr const char* kReservedPath = "/tmp/reserved";
 constexpr const char* kRplusPath = "/tmp/proto_rplus";
 constexpr const char* kRplusProtocol = "rplus";
 constexpr const char* kAnyHost = "0";
@@ -101,7 +99,7 @@ bool ZelConfig::ReserveDevice(const std::string& owner, std::string& host, std::
     LockToHost(host);
     SetAttribute(kStateUuid, kReservedUuid, Value);
     SetAttribute(kStateCurrent, kStateReserved, Value);
-    for (const char* marker : {kForceConnectPath, kReservedPath, kRplusPath}) CreateMarker(marker);
+    for (const char* marker : {kForceConnectPath, kReservedMarkerPath, kRplusPath}) CreateMarker(marker);
     return true;
 }
 
@@ -112,7 +110,7 @@ bool ZelConfig::ReleaseDevice(const std::string& handle) {
     SetAttribute(kStateCurrent, kStateFree, Value);
     SetAttribute(kStateHandle, "", Value);
     SetAttribute(kStateUuid, kFreeUuid, Value);
-    ::unlink(kReservedPath);
+    ::unlink(kReservedMarkerPath);
     ::unlink(kRplusPath);
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "ConfigWebLogging.h"
 #include "Device.h"
+#include "DeviceInformationCgi.h"
+#include "Program.h"
 #include "ZelConfig.h"
 
 TEST(CompleteDeviceTest, StartUpSetsEveryAttributeAndDoesNotWarn) {
@@ -22,4 +24,30 @@ TEST(CompleteDeviceTest, StartUpSetsEveryAttributeAndDoesNotWarn) {
     device::Write("/stubs/output/iw_dev_wlan0_link", "Not connected.\n");
     EXPECT_EQ((store.ReadWlanSignalNoise(level, ratio) ? "" : "!") + level + " " + ratio, "0 0");
     device::ExpectPieces(device::Read(device::kLog), "!Can't open|!Warning");
+}
+
+// The page shows the live values with their units, and every attribute of the store (not the
+// agent configuration's properties) in exactly one row.
+TEST(CompleteDeviceTest, DeviceInformationShowsEveryAttributeOnceWithItsUnit) {
+    device::InstallComplete();
+    const std::string page = Program::Cgi(PROGRAMS_DIR "/deviceinformation.cgi", "GET", "sessionid=3").Run().out;
+    device::ExpectPieces(page, "Serial Number</th><td>1912345<|Model (internal)</th><td>ORVA R2 kpt<|Hardware Version</th><td>"
+                         "ir54321 <|Installed Package (newer of both)</th><td>2.9<|Live Patch</th><td>12<|Supply Voltage KL15</th>"
+                         "<td>12.4 V<|Ignition (KL15)</th><td>on<|Power-Fail Status</th><td>31<|Temperature</th><td>41 &deg;C<|"
+                         "Critical Temperature</th><td>not available<|Free Memory</th><td>160.0 MiB|Device Time</th><td>20|Control "
+                         "Units</th><td>[0x10;0x12]<|MOST Light</th><td>on<|ORVA-D Attached</th><td>-1<|LAN MAC Address</th><td>02:00"
+                         ":5e:10:00:01<|LAN IP Address</th><td>192.0.2.10<|Default Gateway</th><td>192.168.1.1<|WLAN MAC Address</th>"
+                         "<td>00-1A-2B-3C-4D-5E<|WLAN IP Address</th><td>not available<|WLAN Signal</th><td>-45 dBm<|[0+;1?;2+;3+]|"
+                         "an ORVA-C or ORVA-D unit is attached|MOST interface found, light on|vehicle link available");
+    ZelConfig store;
+    const std::string properties = "\n" + device::Read(device::kConfig);
+    for (const std::string& key : store.Keys()) {
+        if (properties.find("\n" + key + "=") != std::string::npos) continue;
+        int rows = 0;
+        for (std::size_t g = 0; g < DeviceInformationCgi::kGroupCount; ++g) {
+            const DeviceInformationCgi::Group& group = DeviceInformationCgi::kGroups[g];
+            for (std::size_t r = 0; r < group.count; ++r) rows += key == group.rows[r].key;
+        }
+        EXPECT_EQ(rows, 1) << key;
+    }
 }

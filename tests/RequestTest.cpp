@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,7 +25,8 @@ constexpr const char* kBase = "kald.mode=KALD-Neo\nnetwork.config.discover.mode=
 struct Row {
     const char* name;
     // "POST", "GET" or "HEAD" to the handler, "PAGE" for a GET of the page, then CGI variables
-    // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe.
+    // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe;
+    // "|NAME.cgi": that program instead of the TOL Settings page or handler.
     std::string method;
     std::string request;  // the body of a POST, else the query
     // Exact ("Location: ...", "Status: ..."), the page of the form in a data file ("@NAME"), a
@@ -50,6 +52,10 @@ constexpr const char* kMarked = "77;1\n";
 constexpr const char* kMode202 = "kald.mode=KALD-Neo\nnetwork.config.discover.mode=202\n";
 constexpr const char* kBadRequest = "Status: 400 Bad Request\nContent-Type: text/plain\n\nBad Request\n";
 constexpr const char* kNewSession = "~Location: tolsettings\\.cgi\\?sessionid=[0-9]+\n\n\n";
+constexpr const char* kDc = "POST|setdeviceconfiguration.cgi";
+constexpr const char* kDcBack = "Location: deviceconfiguration.cgi?sessionid=77\n\n\n";
+constexpr const char* kDcSaved = "Location: deviceconfiguration.cgi?sessionid=77&saved=1\n\n\n";
+constexpr const char* kDevice = "kald.mode=KALD\norva.color=white\norva.hostname=ORVA\n";
 constexpr const char* kKeys[] = {"tol.outlet", "tol.dealer", "tol.address", "tol.port",
                                  "tol.extendedurl", "dns.server.1", "dns.server.2"};
 
@@ -153,6 +159,34 @@ std::vector<Row> Rows() {
         {"PageEscapesRequestValues", "PAGE", "sessionid=7%22%3E%3Cscript%3E&outletwrong=%3Cscript%3E&tolurl=%22%3E%3Cscript%3E&dealer=%0D%0A%00",
          "tolsettings.cgi?sessionid=7\" >|name=\"sessionid\" value=\"7\"  />|name=\"dealer\" value=\"&#65533;&#65533;&#65533;\"|"
          "name=\"tolurl\" value=\"&quot;&gt;&lt;script&gt;\"|!<script|!class=\"wrong\""},
+        {"DeviceSettingsAreStoredInOneSave", kDc, "sessionid=77&submit=Save&hostname=dev-7&color=red&kaldmode=KALD-Neo",
+         kDcSaved, "kald.mode=KALD-Neo\norva.color=red\norva.hostname=dev-7\n", kMarked, 0, "", kDevice},
+        {"EveryRejectedDeviceFieldIsFlagged", kDc, "sessionid=77&submit=Save&hostname=-dev&color=purple&kaldmode=kald",
+         "Location: deviceconfiguration.cgi?sessionid=77&hostnamewrong=1&colorwrong=1&kaldmodewrong=1&hostname=&color=&kaldmode=\n\n\n",
+         "", "", 0, "error configwebloghandler SetDeviceConfigurationCgi Element hostname -dev not valid|Element color purple not "
+         "valid|Element kaldmode kald not valid", kDevice},
+        {"StoredValuesOutsideTheListsAreKept", kDc, "sessionid=77&submit=Save&hostname=ORVA&color=pink&kaldmode=Legacy", kDcSaved,
+         "kald.mode=Legacy\norva.color=pink\norva.hostname=ORVA\n", kMarked, 0, "", "orva.hostname=ORVA\norva.color=pink\nkald.mode=Legacy\n"},
+        {"HeadOfADeviceSubmissionChangesNothing", "HEAD|setdeviceconfiguration.cgi", "sessionid=77&submit=Save&hostname=a&color=red&kaldmode=KALD",
+         "Location: deviceconfiguration.cgi?sessionid=77\n\n", "", "", 0, "", kDevice},
+        {"ACrossSiteDeviceSubmissionChangesNothing", std::string(kDc) + "|HTTP_ORIGIN=null|HTTP_HOST=192.0.2.10",
+         "sessionid=77&submit=Save&hostname=a&color=red&kaldmode=KALD", kDcBack, "", "", 0, "Cross-site request refused", kDevice},
+        {"DeviceConfigurationOffersNoRemoval", kDc, "sessionid=77&remove=R&removeyes=Yes", kDcBack, "", "", 0,
+         "SetDeviceConfigurationCgi Element submit not set -> revert|!No remove button", kDevice},
+        {"DevicePageShowsTheStoredValuesAndAnUnlistedOne", "PAGE|deviceconfiguration.cgi", "sessionid=1234",
+         "name=\"hostname\" value=\"ORVA\"  />|<option value=\"red\" style=\"background-color: #be1110\" >red</option>|"
+         "<option value=\"pink\" selected=\"selected\" >pink</option>|<option value=\"KALD-Neo\" selected|!name=\"remove\"|!class=\"swatch\"",
+         "", "", 0, "", "kald.mode=KALD-Neo\norva.color=pink\norva.hostname=ORVA\n"},
+        {"DevicePageMarksRejectedFieldsAndAFailedSave", "PAGE|deviceconfiguration.cgi",
+         "sessionid=1&savefailed=1&saved=0&hostnamewrong=1&hostname=&color=%3Cb%3E&kaldmode=KALD",
+         "<div class=\"Page\" ><p class=\"failure\" >The settings could not be saved.</p><form|value=\"\" class=\"wrong\"  /><span "
+         "class=\"message\" >Expected: 1 to 63|<option value=\"white\" style|<option value=\"&lt;b&gt;\" selected=\"selected\" >&lt;b&gt;<|"
+         "!class=\"saved\""},
+        {"InformationOfABareDevice", "PAGE|deviceinformation.cgi", "sessionid=3",
+         "<h2>Identity</h2>|Serial Number</th><td>not available|Host Name</th><td>&lt;b&gt;x|Device Color</th><td>pink</td>|Live "
+         "Patch</th><td>none|Supply Voltage KL15</th><td>not available|Memory</th><td>249.3 MiB (255288 kB)|LAN MAC Address</th><td>"
+         "not available|Default Gateway</th><td>none (no default route)|<td>[0+;1+;2?;3?]</td>|no MOST interface found|!not found",
+         "", "", 0, "", "orva.hostname=<b>x\norva.color=pink\n"},
     };
     // clang-format on
 }
@@ -198,7 +232,9 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
     EXPECT_EQ(has("nopipe") ? 0 : ::mkfifo(kPipe, 0600), 0);
     const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     const bool page = method[0] == "PAGE";
-    Program program = Program::Cgi(page ? PAGE_BINARY : CGI_BINARY, page ? "GET" : method[0], row.request);
+    const auto named = std::find_if(method.begin(), method.end(), [](const std::string& w) { return w.find(".cgi") != std::string::npos; });
+    const std::string binary = named != method.end() ? PROGRAMS_DIR "/" + *named : page ? PAGE_BINARY : CGI_BINARY;
+    Program program = Program::Cgi(binary.c_str(), page ? "GET" : method[0], row.request);
     for (const std::string& word : method) {
         const size_t equals = word.find('=');
         if (word[0] == '-') program.env.erase(word.substr(1));
@@ -245,6 +281,21 @@ TEST(HostileFileTest, BothProgramsAnswerAndASubmissionIsStoredOverAnyContent) {
     }
 }
 
+// Every page as the browser gets it, fresh and after a rejected submission and a failed
+// save, and the removal confirmation: tidy finds no error in its markup (only warnings).
+TEST(PageMarkupTest, NoPageHasAMarkupError) {
+    for (const std::string page : {"tolsettings.cgi?sessionid=1&outletwrong=1&outlet=%3C&tolurl=%22",
+                                   "settolsettings.cgi?sessionid=1&remove=1", "deviceinformation.cgi?sessionid=1",
+                                   "deviceconfiguration.cgi?sessionid=1&savefailed=1&hostnamewrong=1&color=%3C"}) {
+        const size_t query = page.find('?');
+        const std::string answer =
+            Program::Cgi((PROGRAMS_DIR "/" + page.substr(0, query)).c_str(), "GET", page.substr(query + 1)).Run().out;
+        Write("/tmp/page.html", answer.substr(answer.find("\n\n") + 2));
+        const int status = std::system("tidy -q -e /tmp/page.html 2>/tmp/tidy.txt");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << page << "\n" << Read("/tmp/tidy.txt");
+    }
+}
+
 // Run in a root whose /config is read-only, or a small file system filled up (see
 // CMakeLists.txt): a submission and a removal are answered with the failure flag, the
 // submission's values come back, both files stay as they were, nothing is marked or
@@ -256,13 +307,16 @@ void ExpectNothingStored(const char* reason) {
     const int pipe = ::open(kPipe, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", Submission()).Run().out, R("&savefailed=1&" "outlet=" FIELDS "&dns1=10.0.0.1&dns2=10.0.0.3"));
     EXPECT_EQ(Program::Cgi(CGI_BINARY, "POST", "sessionid=77&removeyes=Yes").Run().out, R("&savefailed=1"));
+    EXPECT_EQ(Program::Cgi(PROGRAMS_DIR "/setdeviceconfiguration.cgi", "POST", "sessionid=7&submit=S&hostname=a&color=red&kaldmode=KALD")
+                  .Run().out, "Location: deviceconfiguration.cgi?sessionid=7&savefailed=1&hostname=a&color=red&kaldmode=KALD\n\n\n");
     EXPECT_EQ(Read(kConfig) + Read(kConfigOld), live + old);
     char signal = 0;
-    EXPECT_FALSE(Exists(kConfigNew) || Read(kChangeList).find("77;") != std::string::npos || ::read(pipe, &signal, 1) > 0);
+    EXPECT_FALSE(Exists(kConfigNew) || Read(kChangeList).find(";1") != std::string::npos || ::read(pipe, &signal, 1) > 0);
     const std::vector<std::string> events = Lines(LogEvents());
     EXPECT_EQ(std::count(events.begin(), events.end(),
-                         std::string("error zelloghandler ZelConfig Can't save /config/agent.configuration: ") + reason), 2);
-    ExpectPieces(LogEvents(), "Can't save the settings of TOL Settings -> redirect|Can't save the settings of TOL Settings");
+                         std::string("error zelloghandler ZelConfig Can't save /config/agent.configuration: ") + reason), 3);
+    ExpectPieces(LogEvents(), "Can't save the settings of TOL Settings -> redirect|Can't save the settings of TOL Settings|"
+                 "SetDeviceConfigurationCgi Can't save the settings of Device Configuration");
 }
 
 TEST(StorageFailureTest, AReadOnlyConfigFolderKeepsTheFiles) { ExpectNothingStored("Read-only file system"); }

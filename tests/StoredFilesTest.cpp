@@ -15,6 +15,7 @@
 #include "AgentConfiguration.h"
 #include "AtomicFile.h"
 #include "CNumber.h"
+#include "DeviceConfigurationCgi.h"
 #include "ChangeListFile.h"
 #include "Device.h"
 #include "InitialParameters.h"
@@ -44,6 +45,7 @@ std::string Apply(const std::string& rule, std::string t) {
     if (rule == "origin") return cross ? "cross" : "same";
     if (rule == "ip") return NetDev::IsValidIp(t) ? "ok" : "no";
     if (rule == "name") return NetDev::IsValidHostName(t) ? "ok" : "no";
+    if (rule == "hostname") return DeviceConfigurationCgi::IsHostName(t) ? "ok" : "no";
     Write("/tmp/props", t);  // "k": the value of "k" in a file of this text
     ZelConfig::ReadFileProperty("/tmp/props", "k", found);
     return found;
@@ -84,7 +86,8 @@ TEST(TextRulesTest, ConversionsAndChecksGiveTheDeviceResults) {
         {"ip", "1.2.3.4.", "no"}, {"ip", "0377.0.0.1", "ok"}, {"ip", "001.002.003.004", "ok"},
         {"ip", "0001.002.003.004", "no"}, {"ip", "0x.1", "no"}, {"ip", "256.0.0.1", "no"},
         {"ip", "0.0.65535", "ok"}, {"ip", "0.0.65536", "no"}, {"ip", "08", "no"}, {"ip", "1..2", "no"},
-        {"ip", "1.2 ", "no"},
+        {"ip", "1.2 ", "no"}, {"hostname", "dev-7", "ok"}, {"hostname", label, "ok"}, {"hostname", label + "a", "no"},
+        {"hostname", "a.b", "no"}, {"hostname", "dev-", "no"}, {"hostname", "", "no"}, {"hostname", "a_b", "no"},
     };
     // clang-format on
     for (const auto& [rule, text, result] : cases) {

@@ -11,7 +11,10 @@ namespace {
 const std::regex kHeaderLine("(Location|Status|Content-Type): [^\\x00-\\x1f\\x7f]+");
 const std::regex kRedirect("tolsettings\\.cgi\\?sessionid=-?[0-9]+((&(outlet|dealer|toladdress|tolport|tolurl|dns1|dns2)"
                            "wrong=1)*&outlet" VALUE "&dealer" VALUE "&toladdress" VALUE "&tolport" VALUE "&tolurl" VALUE
-                           "&dns1" VALUE "&dns2" VALUE ")?");
+                           "&dns1" VALUE "&dns2" VALUE "|&savefailed=1(&outlet" VALUE "&dealer" VALUE "&toladdress"
+                           VALUE "&tolport" VALUE "&tolurl" VALUE "&dns1" VALUE "&dns2" VALUE ")?)?");
+// Another page's: its flags and values.
+const std::regex kOtherRedirect("[a-z]+\\.cgi\\?sessionid=-?[0-9]+(&[a-z0-9]+" VALUE ")*");
 
 Shape Fail(const std::string& problem) { return {false, problem, ""}; }
 
@@ -31,7 +34,8 @@ Shape Inspect(const std::string& answer) {
         names += name;
         if (name == "Location;") shape.location = line.substr(10);
     }
-    if (!shape.location.empty() && !std::regex_match(shape.location, kRedirect)) {
+    const bool tol = shape.location.rfind("tolsettings.cgi", 0) == 0;
+    if (!shape.location.empty() && !std::regex_match(shape.location, tol ? kRedirect : kOtherRedirect)) {
         return Fail("redirect target '" + shape.location + "'");
     }
     const bool answered = names.find("Location;") != std::string::npos || names.find("Content-Type;") != std::string::npos;

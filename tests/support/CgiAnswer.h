@@ -6,7 +6,9 @@
 // What an answer of the programs may look like: one header block of the fields "Location",
 // "Status" and "Content-Type" (each once at most, no control byte), ended by an empty line;
 // a redirect names "tolsettings.cgi?sessionid=" and the id, after a failed submission with
-// the flags of rejected fields and the seven values, percent-encoded.
+// the flags of rejected fields and the seven values, percent-encoded, after a failed save
+// with its flag and the seven values; another page's redirect names that page, the id and
+// percent-encoded parameters.
 namespace cgianswer {
 
 struct Shape {

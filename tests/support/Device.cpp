@@ -48,7 +48,11 @@ std::string LogEvents() {
         const size_t handlerEnd = std::min(line.find_first_not_of("abcdefghijklmnopqrstuvwxyz", 38), line.size());
         std::istringstream fields(line.size() < 38 ? "" : line.substr(28, 10) + line.substr(handlerEnd));
         std::string level, pid, source, number, message;
-        fields >> level >> pid >> source >> number;
+        fields >> level >> pid >> source;
+        // A source name of the field's width or longer runs into the line number.
+        const size_t digits = source.find_last_not_of("0123456789") + 1;
+        if (digits == source.size()) fields >> number;
+        source.resize(digits);
         std::getline(fields >> std::ws, message);
         const std::string handler = line.substr(std::min<size_t>(38, line.size()), handlerEnd - 38);
         events += level + " " + handler + " " + source + " " + message + "\n";

@@ -1,7 +1,9 @@
-// The TOL Settings dialog as a technician uses it, in headless Chromium driven over WebDriver:
-// reject, correct, store, and remove the settings (declined once, then confirmed); a removal
-// posted by a page of another site changes nothing. Runs in the private root of browser-test.
-//   node tol-settings-dialog.mjs SOURCE_DIR PROGRAMS SCREENSHOT_DIR
+// The Configuration Manager as a technician uses it, in headless Chromium driven over WebDriver.
+// TOL Settings: reject, correct, store, and remove the settings (declined once, then confirmed);
+// a removal posted by a page of another site changes nothing. Then every page through the
+// navigation, and Device Configuration saved and read back. Runs in the private root of
+// browser-test.
+//   node configuration-manager.mjs SOURCE_DIR PROGRAMS SCREENSHOT_DIR
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
 import { once } from 'node:events';
@@ -47,11 +49,11 @@ async function screenshot(name) {
     console.log(`step ${taken}: ${name} (${file})`);
 }
 
-function storedSettings() {  // the fields' properties in the agent configuration
+function storedSettings(keys = KEYS) {  // the fields' properties in the agent configuration
     const lines = readFileSync('/config/agent.configuration', 'latin1').split('\n');
     const stored = Object.fromEntries(lines.map((line) => line.split(/=(.*)/s)));
-    return Object.fromEntries(FIELDS.filter((name) => KEYS[name] in stored)
-        .map((name) => [name, stored[KEYS[name]]]));
+    return Object.fromEntries(Object.keys(keys).filter((name) => keys[name] in stored)
+        .map((name) => [name, stored[keys[name]]]));
 }
 
 async function fill(values) {
@@ -93,6 +95,36 @@ async function step(buttons, shot, values, stored, marked = [], messages = []) {
     await screenshot(shot);
 }
 
+// Follows a navigation item; then its page is shown, marked active, in the same session.
+async function navigate(label, shot) {
+    await script('document.documentElement.dataset.seen = "1";');
+    const link = await command('POST', '/element', { using: 'xpath', value: `//*[@id="navigation"]//a[.="${label}"]` });
+    await command('POST', `/element/${Object.values(link)[0]}/click`, {});
+    await waitFor(`page "${label}"`, () => script(
+        'return document.readyState === "complete" && !document.documentElement.dataset.seen;'));
+    const page = await script(`return { title: document.title, session: new URL(location).searchParams.get('sessionid'),
+        active: [...document.querySelectorAll('#navigation li.active a')].map((e) => e.innerText) };`);
+    assert.deepEqual(page, { title: `ORVA Configuration Manager - ${label}`, session: sessionId, active: [label] });
+    await screenshot(shot);
+}
+
+// The host name typed, a color and the mode chosen, saved, and shown again as stored.
+async function deviceConfiguration() {
+    const DEVICE = { hostname: 'orva.hostname', color: 'orva.color', kaldmode: 'kald.mode' };
+    await navigate('Device Configuration', 'device-configuration');
+    await fill({ hostname: 'workshop-3' });
+    for (const [name, value] of [['color', 'blue'], ['kaldmode', 'KALD-Neo']]) {
+        await command('POST', `/element/${await find(`select[name="${name}"] option[value="${value}"]`)}/click`, {});
+    }
+    await press('submit');
+    const chosen = { hostname: 'workshop-3', color: 'blue', kaldmode: 'KALD-Neo' };
+    assert.deepEqual(await script(`return Object.fromEntries(arguments[0].map((name) =>
+        [name, document.querySelector('[name="' + name + '"]').value]));`, Object.keys(chosen)), chosen);
+    assert.deepEqual(storedSettings(DEVICE), chosen);
+    assert.equal(await script('return document.querySelector("p.saved").innerText;'), 'The settings were saved.');
+    await screenshot('device-configuration-saved');
+}
+
 async function walk() {
     await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi` });
     const { url: _url, sessionId: id, ...opened } = await shown();
@@ -122,6 +154,10 @@ async function walk() {
     await screenshot('remove-confirmation');
     await step(['removeno'], 'remove-declined', stored, stored);
     await step(['remove', 'removeyes'], 'settings-removed', EMPTY, EMPTY);
+
+    await navigate('Device Information', 'device-information');
+    await deviceConfiguration();
+    await navigate('TOL Settings', 'tol-settings-again');
 }
 
 // The web server's folder as on the device, lighttpd handing the CGIs a sanitizer build's

@@ -1,0 +1,82 @@
+#ifndef CONFIGWEB_PAGES_DEVICEINFORMATIONCGI_H
+#define CONFIGWEB_PAGES_DEVICEINFORMATIONCGI_H
+
+#include <cstddef>
+#include <string>
+
+namespace cgicc {
+class Cgicc;
+class HTMLElement;
+}  // namespace cgicc
+class AgentConfiguration;
+
+// The Device Information page ("deviceinformation.cgi"), read-only: every attribute of the
+// store once, grouped as a technician reads them, live values computed for this request,
+// the device color with its swatch and the state summary decoded into its four parts.
+class DeviceInformationCgi {
+public:
+    // How a value is shown.
+    enum class Shown {
+        kText,
+        kVolts,
+        kDegrees,
+        kKibibytes,   // a /proc/meminfo figure
+        kMilliseconds,  // since 1970: shown as the date and time
+        kDecibelMilliwatts,
+        kYesNo,     // "1" or "true"
+        kOnOff,     // "1"
+        kPresence,  // "1": found
+        kNoneWhenEmpty,
+        kReservationState,
+        kColor,  // a color name, with its swatch
+        kMarker,  // the key is a file's path: whether it exists
+        kMacAddress,  // all zeros: not known
+        kGateway,     // 0.0.0.0: no default route
+    };
+    struct Row {
+        const char* label;
+        const char* key;
+        Shown shown;
+        // The file the store took a fixed value from (in ZelConfig::orvaSysPath unless it
+        // begins with "/"), which the store replaces with a default when it is missing;
+        // nullptr for a value that has no such source.
+        const char* source = nullptr;
+    };
+    struct Group {
+        const char* title;
+        const Row* rows;
+        std::size_t count;
+    };
+    static const Group kGroups[];
+    static const std::size_t kGroupCount;
+
+    static constexpr const char* kTitle = "Device Information";
+    static constexpr const char* kNotAvailable = "not available";
+    static constexpr const char* kGroupClass = "Information";
+    static constexpr const char* kSummaryTitle = "State Summary";
+
+    DeviceInformationCgi();
+    DeviceInformationCgi(const DeviceInformationCgi&) = delete;
+    DeviceInformationCgi& operator=(const DeviceInformationCgi&) = delete;
+    virtual ~DeviceInformationCgi();
+
+    // Writes the whole page to standard output.
+    void HandleRequest(cgicc::Cgicc& cgi);
+    bool HasAnswered() const { return answered; }
+
+    // What the page shows for a value read from the store (`read`: whether it could be),
+    // as HTML: escaped, with its unit, "not available" for a missing or empty one.
+    static std::string Present(Shown shown, bool read, const std::string& value);
+    // The four parts of a state summary ("[0+;1+;2?;3?]") in words; `lightOn` is the MOST
+    // light attribute, which the summary's third part leaves open when the device is free.
+    // Empty texts when the summary has another form.
+    static void Decode(const std::string& summary, const std::string& lightOn, std::string parts[4]);
+
+private:
+    static cgicc::HTMLElement* CreateGroup(const Group& group, const AgentConfiguration& configuration);
+    static cgicc::HTMLElement* CreateSummary(const AgentConfiguration& configuration);
+
+    bool answered = false;
+};
+
+#endif
