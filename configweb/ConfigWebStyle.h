@@ -31,6 +31,8 @@ public:
     static constexpr const char* kRemoveName = "remove";
     static constexpr const char* kRemoveYesName = "removeyes";
     static constexpr const char* kRemoveNoName = "removeno";
+    // What every page shows for a value whose source is missing.
+    static constexpr const char* kNotAvailable = "not available";
 
     // Writes to standard output.
     ConfigWebStyle();

@@ -24,11 +24,13 @@ public:
         kText,
         // One of `options`, or the stored value when that is not one of them.
         kSelect,
-        // Never written into a page or the log; an empty submission keeps the stored value.
+        // Never written into a page or the log; an empty submission keeps the stored value,
+        // and is rejected when none is stored.
         kSecret,
     };
-    // A submission without the element: fails, fails with the field's flag, or passes.
-    enum class Absent { kFails, kFlagged, kPasses };
+    // A submission without the element: fails, fails with the field's flag, passes (the
+    // field stored empty), or passes keeping the stored value.
+    enum class Absent { kFails, kFlagged, kPasses, kKeeps };
     // What a submission stores for a field that is not editable at the moment.
     enum class Unedited { kKept, kCleared };
 
@@ -100,6 +102,19 @@ public:
         field.accepts = check;
         return field;
     }
+    // A select whose stored value that is none of the options is not offered or kept.
+    constexpr FormField OnlyOptions() const {
+        FormField field = *this;
+        field.keepsUnlisted = false;
+        return field;
+    }
+    // A select that shows the page again when another option is chosen, so that the
+    // fields that depend on it become editable or not at once.
+    constexpr FormField ReloadsPage() const {
+        FormField field = *this;
+        field.reloads = true;
+        return field;
+    }
 
     // Whether `value` is one of the options of a select field.
     bool IsOption(const std::string& value) const;
@@ -121,6 +136,8 @@ public:
     StoredForm storedForm = nullptr;
     const char* unit = nullptr;
     const char* current = nullptr;
+    bool keepsUnlisted = true;
+    bool reloads = false;
 
     static constexpr const char* kNotSet = "Element %s not set";
     static constexpr const char* kNotValid = "Element %s %s not valid";

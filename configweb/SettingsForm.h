@@ -7,9 +7,6 @@
 #include "ConfigPages.h"
 #include "FormField.h"
 
-namespace cgicc {
-class Cgicc;
-}
 class FormState;
 
 // A settings page as it declares itself: its entry in the table of pages, its fields in
@@ -19,9 +16,9 @@ struct SettingsForm {
     // Runs after a successful save, before the answer; may append parameters to the
     // redirect target. `saved` holds the values of the submission.
     using AfterSave = void (*)(const FormState& saved, std::string& redirect);
-    // Paragraphs the page shows above its form (texts as they are: the rule escapes what
-    // comes from a file or the request).
-    using Notices = std::string (*)(const cgicc::Cgicc& request, const FormState& shown);
+    // What the page says above its form, as HTML paragraphs (SettingsPage::Paragraph; the
+    // rule escapes what comes from a file or the request); "" for nothing.
+    using Notices = std::string (*)(const FormState& shown);
 
     // A rejected field is flagged as its element followed by kWrongSuffix, with kFlagValue
     // ("&outletwrong=1"); a save that failed as kSaveFailed.

@@ -29,13 +29,18 @@ const char* HeaderText(const char* variable) {
 // operation of the handler reads one: through an accessor of its own.
 class SettingsHandler::Accepted : public FormState {
 public:
-    Accepted(const SettingsForm& form, const std::vector<std::string>& values)
-        : form(form), values(values) {}
+    Accepted(const SettingsForm& form, const std::vector<std::string>& values, const cgicc::Cgicc& cgi)
+        : form(form), values(values), cgi(cgi) {}
 
     const std::string& Value(const char* element) const override {
         static const std::string kNone;
         const std::size_t index = form.IndexOf(element);
         return index < values.size() ? values[index] : kNone;
+    }
+    std::string Submitted(const char* element) const override {
+        std::string value;
+        FormElement::Find(cgi, element, value);
+        return value;
     }
     std::string Stored(const std::string& key) const override {
         AgentConfiguration configuration;
@@ -45,6 +50,7 @@ public:
 private:
     const SettingsForm& form;
     const std::vector<std::string>& values;
+    const cgicc::Cgicc& cgi;
 };
 
 SettingsHandler::SettingsHandler(const SettingsForm& form)
@@ -122,7 +128,7 @@ void SettingsHandler::HandleSubmission(const cgicc::Cgicc& cgi, InitialParameter
     if (Save(*storing, false)) {
         parameters.SetChanged(kChanged);
         if (form.confirmsSave) AppendFlag(SettingsForm::kSaved);
-        if (form.afterSave != nullptr) form.afterSave(Accepted(form, values), redirectUrl);
+        if (form.afterSave != nullptr) form.afterSave(Accepted(form, values, cgi), redirectUrl);
     } else {
         ReportSaveFailure(true);
     }
@@ -133,7 +139,8 @@ void SettingsHandler::HandleSubmission(const cgicc::Cgicc& cgi, InitialParameter
 // A field that is not editable at the moment is neither looked up nor logged nor flagged.
 bool SettingsHandler::CheckField(const cgicc::Cgicc& cgi, std::size_t index) {
     const FormField& field = form.fields[index];
-    if (field.editable != nullptr && !field.editable(Accepted(form, values))) {
+    const Accepted before(form, values, cgi);
+    if (field.editable != nullptr && !field.editable(before)) {
         edited[index] = false;
         return true;
     }
@@ -145,25 +152,38 @@ bool SettingsHandler::CheckField(const cgicc::Cgicc& cgi, std::size_t index) {
             WEB_ERROR(FormField::kNotSet, field.element);
         }
         if (field.absent == FormField::Absent::kFlagged) AppendFlag(field.element + std::string(SettingsForm::kWrongSuffix));
-        return field.absent == FormField::Absent::kPasses;
+        edited[index] = field.absent != FormField::Absent::kKeeps;
+        return field.absent == FormField::Absent::kPasses || field.absent == FormField::Absent::kKeeps;
     }
-    if (field.kind == FormField::Kind::kSecret && value.empty()) return true;  // keeps the stored one
-    const Accepted before(form, values);
-    const bool listed = field.kind != FormField::Kind::kSelect || field.IsOption(value) ||
-                        (!value.empty() && value == before.Stored(field.key));
-    if (!listed || (field.accepts != nullptr && !field.accepts(value, before))) {
-        if (field.kind == FormField::Kind::kSecret) {
-            WEB_ERROR(FormField::kSecretNotValid, field.element);
-        } else if (field.notValidMessage != nullptr) {
-            WEB_ERROR(field.notValidMessage, value.c_str());
-        } else {
-            WEB_ERROR(FormField::kNotValid, field.element, value.c_str());
-        }
-        AppendFlag(field.element + std::string(SettingsForm::kWrongSuffix));
+    // An empty secret keeps the stored one; without one it is missing.
+    const bool secret = field.kind == FormField::Kind::kSecret;
+    std::string stored;
+    if (secret && value.empty() && before.FindStored(field.key, stored) && !stored.empty()) return true;
+    if ((secret && value.empty()) || !IsListed(field, value, before) ||
+        (field.accepts != nullptr && !field.accepts(value, before))) {
+        Reject(field, value);
         return false;
     }
     values[index] = value;
     return true;
+}
+
+// A select takes one of its options, or the stored value when it keeps unlisted ones.
+bool SettingsHandler::IsListed(const FormField& field, const std::string& value, const FormState& form) const {
+    if (field.kind != FormField::Kind::kSelect || field.IsOption(value)) return true;
+    std::string stored;
+    return field.keepsUnlisted && !value.empty() && form.FindStored(field.key, stored) && value == stored;
+}
+
+void SettingsHandler::Reject(const FormField& field, const std::string& value) {
+    if (field.kind == FormField::Kind::kSecret) {
+        WEB_ERROR(FormField::kSecretNotValid, field.element);
+    } else if (field.notValidMessage != nullptr) {
+        WEB_ERROR(field.notValidMessage, value.c_str());
+    } else {
+        WEB_ERROR(FormField::kNotValid, field.element, value.c_str());
+    }
+    AppendFlag(field.element + std::string(SettingsForm::kWrongSuffix));
 }
 
 // One save for the whole submission: a power cut leaves the old settings or the new ones.

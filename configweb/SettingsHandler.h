@@ -53,6 +53,8 @@ private:
     void RemoveSettings(InitialParameters& parameters);
     void HandleSubmission(const cgicc::Cgicc& cgi, InitialParameters& parameters);
     bool CheckField(const cgicc::Cgicc& cgi, std::size_t index);
+    bool IsListed(const FormField& field, const std::string& value, const FormState& form) const;
+    void Reject(const FormField& field, const std::string& value);
     bool Save(AgentConfiguration& configuration, bool removal);
     void ReportSaveFailure(bool withValues);
     void AppendFlag(const std::string& name);

@@ -17,14 +17,19 @@
 // each at most once.
 class SettingsPage::Shown : public FormState {
 public:
-    Shown(const SettingsForm& form, const std::vector<Row>& rows,
-          const AgentConfiguration& configuration)
-        : form(form), rows(rows), configuration(configuration) {}
+    Shown(const SettingsForm& form, const std::vector<Row>& rows, const AgentConfiguration& configuration,
+          const cgicc::Cgicc& cgi)
+        : form(form), rows(rows), configuration(configuration), cgi(cgi) {}
 
     const std::string& Value(const char* element) const override {
         static const std::string kNone;
         const std::size_t index = form.IndexOf(element);
         return index < rows.size() ? rows[index].value : kNone;
+    }
+    std::string Submitted(const char* element) const override {
+        std::string value;
+        FormElement::Find(cgi, element, value);
+        return value;
     }
     std::string Stored(const std::string& key) const override {
         const auto known = read.find(key);
@@ -36,6 +41,7 @@ private:
     const SettingsForm& form;
     const std::vector<Row>& rows;
     const AgentConfiguration& configuration;
+    const cgicc::Cgicc& cgi;
     mutable std::map<std::string, std::string> read;
 };
 
@@ -49,18 +55,19 @@ void SettingsPage::HandleRequest(cgicc::Cgicc& cgi) {
     {
         AgentConfiguration configuration;
         ReadRows(cgi, configuration);
-        if (form.notices != nullptr) notices = form.notices(cgi, Shown(form, rows, configuration));
+        if (form.notices != nullptr) notices = form.notices(Shown(form, rows, configuration, cgi));
     }
     saveFailed = IsFlagged(cgi, SettingsForm::kSaveFailed);
     saved = IsFlagged(cgi, SettingsForm::kSaved);
     answered = true;
     ConfigWebStyle style;
     style.SetTitle(form.Page().title);
+    if (Reloads()) style.AddScript(kChoiceScript);
     style.WriteHead();
     cgicc::HTMLElement* content = style.WriteBodyStart(parameters.GetSessionId(), "");
     if (saveFailed) content->add(cgicc::p(SettingsForm::kSaveFailedText).set("class", kFailureClass));
     if (saved) content->add(cgicc::p(SettingsForm::kSavedText).set("class", kSavedClass));
-    if (!notices.empty()) content->add(cgicc::div(notices).set("class", kNoticeClass));
+    if (!notices.empty()) content->add(cgicc::div(notices));
     content->add(CreateForm(parameters.GetSessionId()));
 }
 
@@ -80,7 +87,7 @@ void SettingsPage::ReadRows(const cgicc::Cgicc& cgi, const AgentConfiguration& c
         }
         row.wrong = IsFlagged(cgi, field.element + std::string(SettingsForm::kWrongSuffix));
     }
-    const Shown shown(form, rows, configuration);
+    const Shown shown(form, rows, configuration, cgi);
     for (std::size_t i = 0; i < form.fieldCount; ++i) {
         const FormField& field = form.fields[i];
         Row& row = rows[i];
@@ -90,8 +97,21 @@ void SettingsPage::ReadRows(const cgicc::Cgicc& cgi, const AgentConfiguration& c
             configuration.Find(field.key, row.stored);
         }
         if (kept && field.kind != FormField::Kind::kSecret) row.value = row.stored;
-        if (field.current != nullptr) configuration.Store().GetAttribute(field.current, row.current);
+        if (field.current != nullptr && !configuration.Store().GetAttribute(field.current, row.current)) {
+            row.current.clear();
+        }
     }
+}
+
+std::string SettingsPage::Paragraph(const char* cssClass, const std::string& html) {
+    return std::string("<p class=\"") + cssClass + "\">" + html + "</p>";
+}
+
+bool SettingsPage::Reloads() const {
+    for (std::size_t i = 0; i < form.fieldCount; ++i) {
+        if (form.fields[i].reloads) return true;
+    }
+    return false;
 }
 
 bool SettingsPage::CarriesValues(const cgicc::Cgicc& cgi) const {
@@ -136,7 +156,7 @@ cgicc::HTMLElement* SettingsPage::CreateRow(const FormField& field, const Row& r
     auto* tableRow = new cgicc::tr(cgicc::td(cgicc::label(field.label).set("for", field.element)));
     tableRow->add(entry);
     if (field.current != nullptr) {
-        const std::string now = kCurrentPrefix + HtmlEscaping::Escape(row.current);
+        const std::string now = kCurrentPrefix + (row.current.empty() ? ConfigWebStyle::kNotAvailable : HtmlEscaping::Escape(row.current));
         tableRow->add(cgicc::td(now).set("class", kCurrentClass));
     }
     return tableRow;
@@ -160,6 +180,7 @@ void SettingsPage::AddSelect(cgicc::HTMLElement* cell, const FormField& field, c
     list->set("id", field.element).set("name", field.element);
     if (row.wrong) list->set("class", kWrongClass);
     if (!row.editable) list->set("disabled", "disabled");
+    if (field.reloads) list->set("onchange", kChoiceCall);
     const char* swatch = nullptr;
     for (std::size_t i = 0; i < field.optionCount; ++i) {
         const SelectOption& option = field.options[i];
@@ -168,7 +189,9 @@ void SettingsPage::AddSelect(cgicc::HTMLElement* cell, const FormField& field, c
         if (selected) swatch = option.swatch;
     }
     for (const std::string* own : {&row.stored, &row.value}) {
-        if (own->empty() || field.IsOption(*own) || (own == &row.value && *own == row.stored)) continue;
+        if (!field.keepsUnlisted || own->empty() || field.IsOption(*own) || (own == &row.value && *own == row.stored)) {
+            continue;
+        }
         const std::string text = HtmlEscaping::Escape(*own);
         ConfigWebStyle::AddOption(list, text, text, *own == row.value, nullptr);
     }

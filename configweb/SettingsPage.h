@@ -45,6 +45,9 @@ public:
     static constexpr const char* kSecretStored = "stored; leave empty to keep it";
     static constexpr const char* kCurrentPrefix = "now: ";
     static constexpr const char* kShowingRequest = "Showing the values of the request";
+    // The script of a list that shows the page again for its choice, and its call.
+    static constexpr const char* kChoiceScript = "/style/configweb.js";
+    static constexpr const char* kChoiceCall = "showChoice(this.form)";
 
     explicit SettingsPage(const SettingsForm& form);
     SettingsPage(const SettingsPage&) = delete;
@@ -55,6 +58,9 @@ public:
     void HandleRequest(cgicc::Cgicc& cgi);
     // True once the answer has begun (after a failure nothing more may be written then).
     bool HasAnswered() const { return answered; }
+
+    // A paragraph of the page's notices, of class kNoticeClass or kFailureClass.
+    static std::string Paragraph(const char* cssClass, const std::string& html);
 
 private:
     class Shown;
@@ -71,6 +77,7 @@ private:
     bool CarriesValues(const cgicc::Cgicc& cgi) const;
     static bool IsFlagged(const cgicc::Cgicc& cgi, const std::string& name);
     cgicc::HTMLElement* CreateForm(int32_t sessionId) const;
+    bool Reloads() const;
     static cgicc::HTMLElement* CreateRow(const FormField& field, const Row& row);
     static void AddControl(cgicc::HTMLElement* cell, const FormField& field, const Row& row);
     static void AddSelect(cgicc::HTMLElement* cell, const FormField& field, const Row& row);

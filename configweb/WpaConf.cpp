@@ -63,6 +63,12 @@ bool WpaConf::IsWritable(const std::string& value, bool quoted) {
     return true;
 }
 
+bool WpaConf::IsSsid(const std::string& ssid) { return ssid.size() <= kMaxSsidBytes && IsWritable(ssid, true); }
+
+bool WpaConf::IsKey(const std::string& psk) {
+    return IsRawKey(psk) || (psk.size() >= kMinPassphrase && psk.size() <= kMaxPassphrase && IsWritable(psk, true));
+}
+
 int WpaConf::CreateWpaConf(const std::string& path) {
     WEB_DEBUG("%s", kCreateMessage);
     AtomicFile file(path, path + kTempSuffix, kFileMode);
@@ -70,21 +76,29 @@ int WpaConf::CreateWpaConf(const std::string& path) {
         WEB_ERROR(zellog::kCantOpen, path.c_str());
         return -1;
     }
-    text.clear();
     targetPath = path;
-    int result;
-    {
-        AgentConfiguration agentConfiguration;
-        configuration = &agentConfiguration;
-        result = WriteNetwork();
-        configuration = nullptr;
-    }
-    if (result != 0) return -1;
+    if (Render() != 0) return -1;
     if (file.Commit(text, AtomicFile::Durability::Durable) == AtomicFile::Outcome::Unchanged) {
         WEB_ERROR(kCantWrite, path.c_str(), std::strerror(errno));
         return -1;
     }
     return 0;
+}
+
+int WpaConf::RenderWpaConf(const std::string& path, std::string& rendered) {
+    targetPath = path;
+    const int result = Render();
+    rendered.swap(text);
+    return result;
+}
+
+int WpaConf::Render() {
+    text.clear();
+    AgentConfiguration agentConfiguration;
+    configuration = &agentConfiguration;
+    const int result = WriteNetwork();
+    configuration = nullptr;
+    return result;
 }
 
 int WpaConf::WriteNetwork() {
@@ -259,15 +273,14 @@ bool WpaConf::Refuse(const char* key) const {
 }
 
 bool WpaConf::AddSsid(const char* key, const std::string& ssid) {
-    if (ssid.size() > kMaxSsidBytes) return Refuse(key);
+    if (!IsSsid(ssid)) return Refuse(key);
     return AddValue("  ssid=", key, ssid, true);
 }
 
+// 64 hexadecimal digits are the raw key, written bare; anything else is a passphrase.
 bool WpaConf::AddKey(const char* key, const std::string& psk) {
-    // 64 hexadecimal digits are the raw key, written bare; anything else is a passphrase.
-    if (IsRawKey(psk)) return AddValue("  psk=", key, psk, false);
-    if (psk.size() < kMinPassphrase || psk.size() > kMaxPassphrase) return Refuse(key);
-    return AddValue("  psk=", key, psk, true);
+    if (!IsKey(psk)) return Refuse(key);
+    return AddValue("  psk=", key, psk, !IsRawKey(psk));
 }
 
 bool WpaConf::AddValue(const char* prefix, const char* key, const std::string& value, bool quoted) {

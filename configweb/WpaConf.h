@@ -72,9 +72,18 @@ public:
     // written holds a double quote or a control byte, or an unquoted one a "#"; or the
     // file can't be written or renamed.
     int CreateWpaConf(const std::string& path);
+    // The text CreateWpaConf(path) would write now, into `text`; -1 (logged) when it would
+    // fail for the settings, `text` then undefined. Writes no file.
+    int RenderWpaConf(const std::string& path, std::string& text);
 
-    // Whether wpa_supplicant reads `value` back as it is, inside double quotes or not.
+    // What the file can hold, the one place that decides it for the writer and the WLAN
+    // page: whether wpa_supplicant reads `value` back as it is, inside double quotes or not;
+    // an SSID of at most 32 bytes; a pre-shared key of 64 hexadecimal digits or a
+    // passphrase of 8 to 63 characters; a country code of two letters.
     static bool IsWritable(const std::string& value, bool quoted);
+    static bool IsSsid(const std::string& ssid);
+    static bool IsKey(const std::string& psk);
+    static bool IsCountryCode(const std::string& code);
 
 private:
     struct Ciphers {
@@ -82,6 +91,7 @@ private:
         const char* group;
     };
 
+    int Render();
     int WriteNetwork();
     int WriteOpenBlock();
     int WritePskBlock(const char* proto);
@@ -107,7 +117,6 @@ private:
     bool AddSsid(const char* key, const std::string& ssid);
     bool AddKey(const char* key, const std::string& psk);
     bool Refuse(const char* key) const;  // logs the refusal; always false
-    static bool IsCountryCode(const std::string& code);
     static bool IsRawKey(const std::string& psk);
     void AddLine(const std::string& line);
 

@@ -17,6 +17,9 @@
 #include "ConfigWebLogging.h"
 #include "DeviceConfigurationCgi.h"
 #include "DeviceInformationCgi.h"
+#include "LanSettingsCgi.h"
+#include "SelfTestCgi.h"
+#include "WlanSettingsCgi.h"
 #include "RequestRunner.h"
 #include "SetTolSettingsCgi.h"
 #include "SettingsHandler.h"
@@ -48,9 +51,11 @@ int RunHandler(const SettingsForm& form) {
     return 0;
 }
 
-int RunInformation(const Arguments&) {
+// A read-only page: one of the pages that show the device as it is.
+template <typename Page>
+int RunReadOnly(const Arguments&) {
     ConfigWebLogging logging;
-    DeviceInformationCgi page;
+    Page page;
     RequestRunner::Run([&page](cgicc::Cgicc& cgi) { page.HandleRequest(cgi); },
                        [&page] { return page.HasAnswered(); });
     return 0;
@@ -76,9 +81,14 @@ constexpr ConfigPages::Id kNoPage = ConfigPages::kCount;
 
 // clang-format off
 constexpr Program kPrograms[] = {
-    {ConfigPages::kDeviceInformation, false, RunInformation, nullptr},
+    {ConfigPages::kDeviceInformation, false, RunReadOnly<DeviceInformationCgi>, nullptr},
     {ConfigPages::kDeviceConfiguration, false, [](const Arguments&) { return RunPage(DeviceConfigurationCgi::kForm); }, nullptr},
     {ConfigPages::kDeviceConfiguration, true, [](const Arguments&) { return RunHandler(DeviceConfigurationCgi::kForm); }, nullptr},
+    {ConfigPages::kLanSettings, false, [](const Arguments&) { return RunPage(LanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kLanSettings, true, [](const Arguments&) { return RunHandler(LanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kWlanSettings, false, [](const Arguments&) { return RunPage(WlanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kWlanSettings, true, [](const Arguments&) { return RunHandler(WlanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kSelfTest, false, RunReadOnly<SelfTestCgi>, nullptr},
     {ConfigPages::kTolSettings, false, [](const Arguments&) { return RunPage(SetTolSettingsCgi::kForm); }, nullptr},
     {ConfigPages::kTolSettings, true, [](const Arguments&) { return RunHandler(SetTolSettingsCgi::kForm); }, nullptr},
     {kNoPage, false, RunZelConfig, "zelconfig"},

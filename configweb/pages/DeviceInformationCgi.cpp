@@ -15,6 +15,7 @@
 #include "DeviceColor.h"
 #include "HtmlEscaping.h"
 #include "InitialParameters.h"
+#include "StateSummary.h"
 
 namespace {
 
@@ -81,7 +82,6 @@ constexpr const char* kNoAddress = "0.0.0.0";
 // Larger figures are shown as they came (a date beyond year 100,000, more than a PiB).
 constexpr uint64_t kLargestFigure = uint64_t{1} << 50;
 constexpr const char* kSwatchClass = "swatch";
-constexpr const char* kSummaryLabels[] = {"Device", "Attached Units", "MOST Bus", "Vehicle Link"};
 
 bool IsOneOf(const std::string& value, const char* first, const char* second) {
     return value == first || value == second;
@@ -161,7 +161,7 @@ void DeviceInformationCgi::HandleRequest(cgicc::Cgicc& cgi) {
 
 std::string DeviceInformationCgi::Present(Shown shown, bool read, const std::string& value) {
     if (shown == Shown::kNoneWhenEmpty && (!read || value.empty())) return kNone;
-    if (!read || value.empty()) return kNotAvailable;
+    if (!read || value.empty()) return ConfigWebStyle::kNotAvailable;
     const std::string escaped = HtmlEscaping::Escape(value);
     switch (shown) {
         case Shown::kVolts:
@@ -185,29 +185,12 @@ std::string DeviceInformationCgi::Present(Shown shown, bool read, const std::str
         case Shown::kColor:
             return Swatch(value, escaped);
         case Shown::kMacAddress:
-            return value == kNoMacAddress ? kNotAvailable : escaped;
+            return value == kNoMacAddress ? ConfigWebStyle::kNotAvailable : escaped;
         case Shown::kGateway:
             return value == kNoAddress ? "none (no default route)" : escaped;
         default:
             return escaped;
     }
-}
-
-void DeviceInformationCgi::Decode(const std::string& summary, const std::string& lightOn, std::string parts[4]) {
-    for (int i = 0; i < 4; ++i) parts[i].clear();
-    // "[0s;1s;2s;3s]": each part its digit and one mark.
-    if (summary.size() != 13 || summary[0] != '[' || summary[12] != ']') return;
-    char marks[4];
-    for (int i = 0; i < 4; ++i) {
-        if (summary[1 + 3 * i] != '0' + i || (i < 3 && summary[3 + 3 * i] != ';')) return;
-        marks[i] = summary[2 + 3 * i];
-    }
-    const bool reserved = marks[0] == '*';
-    parts[0] = reserved ? "reserved by a client" : "free";
-    parts[1] = marks[1] == '?' ? "an ORVA-C or ORVA-D unit is attached" : "no unit attached";
-    parts[2] = marks[2] == '?' ? "no MOST interface found"
-                               : lightOn == "1" ? "MOST interface found, light on" : "MOST interface found, light off";
-    parts[3] = marks[3] == '?' ? "no vehicle link" : "vehicle link available";
 }
 
 cgicc::HTMLElement* DeviceInformationCgi::CreateGroup(const Group& group, const AgentConfiguration& configuration) {
@@ -227,16 +210,14 @@ cgicc::HTMLElement* DeviceInformationCgi::CreateGroup(const Group& group, const 
 }
 
 cgicc::HTMLElement* DeviceInformationCgi::CreateSummary(const AgentConfiguration& configuration) {
-    std::string summary, lightOn, parts[4];
-    configuration.Store().GetStateSummary(summary);
-    configuration.Store().GetAttribute(kMostLightOn, lightOn);
-    Decode(summary, lightOn, parts);
+    const StateSummary summary(configuration.Store());
     auto* section = new cgicc::div(cgicc::h2(kSummaryTitle));
     cgicc::table table;
     table.set("class", kGroupClass);
-    table.add(cgicc::tr(cgicc::th("Summary")).add(cgicc::td(HtmlEscaping::Escape(summary))));
-    for (int i = 0; i < 4; ++i) {
-        table.add(cgicc::tr(cgicc::th(kSummaryLabels[i])).add(cgicc::td(parts[i].empty() ? kNotAvailable : parts[i])));
+    table.add(cgicc::tr(cgicc::th("Summary")).add(cgicc::td(HtmlEscaping::Escape(summary.Text()))));
+    for (int i = 0; i < StateSummary::kParts; ++i) {
+        const std::string& part = summary.Part(i);
+        table.add(cgicc::tr(cgicc::th(StateSummary::kLabels[i])).add(cgicc::td(part.empty() ? ConfigWebStyle::kNotAvailable : part)));
     }
     section->add(table);
     return section;

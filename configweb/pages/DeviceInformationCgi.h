@@ -51,7 +51,6 @@ public:
     static const std::size_t kGroupCount;
 
     static constexpr const char* kTitle = "Device Information";
-    static constexpr const char* kNotAvailable = "not available";
     static constexpr const char* kGroupClass = "Information";
     static constexpr const char* kSummaryTitle = "State Summary";
 
@@ -67,10 +66,6 @@ public:
     // What the page shows for a value read from the store (`read`: whether it could be),
     // as HTML: escaped, with its unit, "not available" for a missing or empty one.
     static std::string Present(Shown shown, bool read, const std::string& value);
-    // The four parts of a state summary ("[0+;1+;2?;3?]") in words; `lightOn` is the MOST
-    // light attribute, which the summary's third part leaves open when the device is free.
-    // Empty texts when the summary has another form.
-    static void Decode(const std::string& summary, const std::string& lightOn, std::string parts[4]);
 
 private:
     static cgicc::HTMLElement* CreateGroup(const Group& group, const AgentConfiguration& configuration);
