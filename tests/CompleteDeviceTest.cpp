@@ -51,3 +51,22 @@ TEST(CompleteDeviceTest, DeviceInformationShowsEveryAttributeOnceWithItsUnit) {
         EXPECT_EQ(rows, 1) << key;
     }
 }
+
+// The live values beside the LAN fields; the Self-Test's verdicts from the device's data, and
+// the wpa_supplicant file judged against the stored settings, before and after they change.
+TEST(CompleteDeviceTest, SettingsShowTheLiveValuesAndTheSelfTestJudgesThem) {
+    device::InstallComplete();
+    device::ExpectPieces(Program::Cgi(PROGRAMS_DIR "/lansettings.cgi", "GET", "sessionid=3").Run().out,
+                         "now: 192.0.2.10<|now: 255.255.255.0<|now: 192.168.1.1<");
+    const std::string wlan = "sessionid=3&submit=Save&security=105&ssid=w&band=1&roaming=0&country=&psk=12345678";
+    EXPECT_EQ(Program::Cgi(PROGRAMS_DIR "/setwlansettings.cgi", "POST", wlan).Run().out,
+              "Location: wlansettings.cgi?sessionid=3&saved=1\n\n\n");
+    const auto selfTest = [] { return Program::Cgi(PROGRAMS_DIR "/selftest.cgi", "GET", "sessionid=3").Run().out; };
+    device::ExpectPieces(selfTest(), "Power-fail state</td><td>31</td><td class=\"warning\" >|Supply voltage KL15</td><td>12.4 V"
+                         "</td><td class=\"information\" >|Backup of the agent configuration</td><td>present</td><td class=\"passed\""
+                         "|wpa_supplicant configuration</td><td>as the stored WLAN settings give it</td><td class=\"passed\" >|State "
+                         "summary</td><td>[0+;1?;2+;3+]: free; an ORVA-C or ORVA-D unit is attached; MOST interface found, light on;"
+                         " vehicle link available<|Vehicle link</td><td>link available, VIN WXYZ1234567890123<");
+    EXPECT_EQ(Program({PROGRAMS_DIR "/zelconfig", "set", "wlan.conf.infra.ssid", "other"}).Run().status, 0);
+    device::ExpectPieces(selfTest(), "differs from what the stored WLAN settings give</td><td class=\"warning\"");
+}

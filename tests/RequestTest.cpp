@@ -56,6 +56,8 @@ constexpr const char* kDc = "POST|setdeviceconfiguration.cgi";
 constexpr const char* kDcBack = "Location: deviceconfiguration.cgi?sessionid=77\n\n\n";
 constexpr const char* kDcSaved = "Location: deviceconfiguration.cgi?sessionid=77&saved=1\n\n\n";
 constexpr const char* kDevice = "kald.mode=KALD\norva.color=white\norva.hostname=ORVA\n";
+constexpr const char* kLan = "network.config.discover.mode=3\nnetwork.config.static.ip=192.168.68.41\n";
+constexpr const char* kWlan = "sessionid=77&submit=Save&security=105&ssid=workshop&band=1&roaming=0&country=DE&";
 constexpr const char* kKeys[] = {"tol.outlet", "tol.dealer", "tol.address", "tol.port",
                                  "tol.extendedurl", "dns.server.1", "dns.server.2"};
 
@@ -187,6 +189,39 @@ std::vector<Row> Rows() {
          "Patch</th><td>none|Supply Voltage KL15</th><td>not available|Memory</th><td>249.3 MiB (255288 kB)|LAN MAC Address</th><td>"
          "not available|Default Gateway</th><td>none (no default route)|<td>[0+;1+;2?;3?]</td>|no MOST interface found|!not found",
          "", "", 0, "", "orva.hostname=<b>x\norva.color=pink\n"},
+        {"LanAddressesTypedByHandAreStored", "POST|setlansettings.cgi",
+         "sessionid=77&submit=Save&discovermode=1&ip=192.168.10.20&netmask=255.255.255.0&gateway=192.168.10.1",
+         "Location: lansettings.cgi?sessionid=77&saved=1\n\n\n", "kald.mode=KALD\nnetwork.config.discover.mode=1\nnetwork.config.static.gateway="
+         "192.168.10.1\nnetwork.config.static.ip=192.168.10.20\nnetwork.config.static.netmask=255.255.255.0\n", kMarked, 0, "", kLan},
+        {"TheAutomaticModeKeepsTheStoredAddresses", "POST|setlansettings.cgi", "sessionid=77&submit=Save&discovermode=3&ip=10.9.9.9",
+         "Location: lansettings.cgi?sessionid=77&saved=1\n\n\n", "kald.mode=KALD\nnetwork.config.discover.mode=3\nnetwork.config.static.ip=192.168.68.41\n",
+         kMarked, 0, "", kLan},
+        {"HeadOfALanSubmissionChangesNothing", "HEAD|setlansettings.cgi", "sessionid=77&submit=Save&discovermode=3",
+         "Location: lansettings.cgi?sessionid=77\n\n", "", "", 0, "", kLan},
+        {"LanPageSaysWhereItWillBe", "PAGE|lansettings.cgi|SERVER_PORT=8080", "sessionid=77&saved=1",
+         "<script src=\"/style/configweb.js\"|<p class=\"saved\" >|this page is at http://192.168.10.20:8080/zelconf/lansettings.cgi.</p>"
+         "|onchange=\"showChoice(this.form)\"|name=\"ip\" value=\"192.168.10.20\"  /></td><td class=\"current\" >now: not available<",
+         "", "", 0, "", "network.config.discover.mode=202\nnetwork.config.static.ip=192.168.10.20\n"},
+        {"WlanKeysAreStoredButNeverEchoed", "POST|setwlansettings.cgi", kWlan + std::string("psk=secret%20key"),
+         "Location: wlansettings.cgi?sessionid=77&saved=1\n\n\n", "country.code=DE\nkald.mode=KALD\nwlan.conf.infra.band=1\nwlan.conf.infra.psk=secret key"
+         "\nwlan.conf.infra.roaming.enable=0\nwlan.conf.infra.security.level=105\nwlan.conf.infra.ssid=workshop\n", kMarked, 0, "!secret", ""},
+        {"ARejectedKeyIsNeitherEchoedNorLogged", "POST|setwlansettings.cgi", kWlan + std::string("psk=short%20k"), "~[^\n]*pskwrong=1&"
+         "security=105&ssid=workshop&band=1&encryption=&authentication=&identity=&roaming=0&roamingthreshold=&country=DE&apssid=&apchannel=\n\n\n",
+         "", "", 0, "SetWlanSettingsCgi Element psk not valid|!short", ""},
+        {"AStoredLevelOutsideTheListIsKept", "POST|setwlansettings.cgi", "sessionid=77&submit=Save&security=110&ssid=x",
+         "Location: wlansettings.cgi?sessionid=77&saved=1\n\n\n", "kald.mode=KALD\nwlan.conf.infra.security.level=110\n", kMarked, 0, "",
+         "wlan.conf.infra.security.level=110\n"},
+        {"ACrossSiteWlanSubmissionChangesNothing", "POST|setwlansettings.cgi|HTTP_SEC_FETCH_SITE=cross-site", kWlan + std::string("psk=12345678"),
+         "Location: wlansettings.cgi?sessionid=77\n\n\n", "", "", 0, "", ""},
+        {"WlanPageShowsNoKeyAndAFailedWrite", "PAGE|wlansettings.cgi", "sessionid=77&wpafailed=1",
+         "<p class=\"failure\">The WLAN settings were stored, but the wpa_supplicant|<option value=\"105\" selected|name=\"psk\" value=\"\"  />"
+         "<span class=\"unit\" >stored; leave empty|name=\"appsk\" value=\"\" disabled|!top secret", "", "", 0, "",
+         "wlan.conf.infra.security.level=105\nwlan.conf.infra.psk=top secret\n"},
+        {"SelfTestOfABareDevice", "PAGE|selftest.cgi|nopipe", "sessionid=77",
+         "passed, 1 warning, 1 failed, 6 not available.</p>|Temperature</td><td>not available, critical: not available</td><td class=\"not-"
+         "available\" >|Backup of the agent configuration</td><td>none yet (the first save makes it)</td><td class=\"warning\" >|Settings "
+         "pipe of the device software</td><td>missing</td><td class=\"failed\" >|Measurement device</td><td>/dev/measure/0 open</td><td class=\"passed\" >"
+         "|action=\"/zelconf/selftest.cgi\"|value=\"Run again\"", "", "", 0, "", nullptr},
     };
     // clang-format on
 }
@@ -286,7 +321,9 @@ TEST(HostileFileTest, BothProgramsAnswerAndASubmissionIsStoredOverAnyContent) {
 TEST(PageMarkupTest, NoPageHasAMarkupError) {
     for (const std::string page : {"tolsettings.cgi?sessionid=1&outletwrong=1&outlet=%3C&tolurl=%22",
                                    "settolsettings.cgi?sessionid=1&remove=1", "deviceinformation.cgi?sessionid=1",
-                                   "deviceconfiguration.cgi?sessionid=1&savefailed=1&hostnamewrong=1&color=%3C"}) {
+                                   "deviceconfiguration.cgi?sessionid=1&savefailed=1&hostnamewrong=1&color=%3C",
+                                   "lansettings.cgi?sessionid=1&saved=1&ipwrong=1&discovermode=1", "selftest.cgi?sessionid=1",
+                                   "wlansettings.cgi?sessionid=1&security=106&wpafailed=1&identitywrong=1"}) {
         const size_t query = page.find('?');
         const std::string answer =
             Program::Cgi((PROGRAMS_DIR "/" + page.substr(0, query)).c_str(), "GET", page.substr(query + 1)).Run().out;

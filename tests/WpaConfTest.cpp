@@ -9,6 +9,8 @@
 
 #include "ConfigWebLogging.h"
 #include "Device.h"
+#include "Program.h"
+#include "WlanSettingsCgi.h"
 #include "WpaConf.h"
 
 namespace {
@@ -139,6 +141,28 @@ TEST(WpaConfTest, EachRowIsWrittenAsTheReaderTakesItOrRefused) {
         const auto mode = static_cast<int>(std::filesystem::status(kPath).permissions());  // 0600: it holds keys
         EXPECT_TRUE(!Exists(std::string(kPath) + ".new") && (row.file == nullptr || mode == 0600)) << row.settings;
     }
+}
+
+// After the WLAN page's save of each security level the file it writes holds keys (0600) and is
+// read by the real reader as meant; a file that can't be written is reported, the save kept.
+TEST(WpaConfTest, TheWlanPageWritesAFileTheReaderTakesForEveryLevel) {
+    const std::string infra = "ssid=workshop&band=1&roaming=1&roamingthreshold=20&country=DE&", eap = infra + "identity=tech&";
+    for (const std::string& level : {"104&" + infra, "105&" + infra + "psk=secret%20key", "107&" + infra + "psk=" RAW,
+                                     "106&" + eap + "encryption=AES&authentication=EAP-PEAP&password=pass%20word",
+                                     "108&" + eap + "encryption=&authentication=EAP-TLS", std::string("-1"),
+                                     std::string("109&apssid=ORVA%201&appsk=device%20key&apchannel=6")}) {
+        Write(kConfig, "");
+        const std::string request = "sessionid=1&submit=Save&security=" + level;
+        EXPECT_EQ(Program::Cgi(PROGRAMS_DIR "/setwlansettings.cgi", "POST", request).Run().out,
+                  "Location: wlansettings.cgi?sessionid=1&saved=1\n\n\n");
+        const std::string file = Read(WlanSettingsCgi::kWpaConfPath);
+        EXPECT_EQ(file.empty() ? "" : ReaderComplaints(file), "") << level << "\n" << file;
+        EXPECT_EQ(static_cast<int>(std::filesystem::status(WlanSettingsCgi::kWpaConfPath).permissions()), 0600);
+        EXPECT_EQ(file.empty(), level == "-1") << level;
+    }
+    std::filesystem::create_directory(std::string(WlanSettingsCgi::kWpaConfPath) + ".new");
+    EXPECT_EQ(Program::Cgi(PROGRAMS_DIR "/setwlansettings.cgi", "POST", "sessionid=1&submit=Save&security=-1").Run().out,
+              "Location: wlansettings.cgi?sessionid=1&saved=1&wpafailed=1\n\n\n");
 }
 
 TEST(WpaConfTest, FailuresAreLoggedWithoutTheirValues) {

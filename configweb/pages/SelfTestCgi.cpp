@@ -54,7 +54,8 @@ cgicc::HTMLElement* SelfTestCgi::CreateCounts(const SelfTestChecks::Outcome outc
     for (Verdict verdict : kCounted) {
         int count = 0;
         for (std::size_t i = 0; i < SelfTestChecks::kCheckCount; ++i) count += outcomes[i].verdict == verdict;
-        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + SelfTestChecks::Name(verdict);
+        const bool plural = verdict == Verdict::kWarning && count != 1;
+        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + SelfTestChecks::Name(verdict) + (plural ? "s" : "");
     }
     return new cgicc::p(counts + ".");
 }

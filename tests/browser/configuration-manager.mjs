@@ -16,6 +16,7 @@ const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --no-first-run --d
 const TITLE = 'ORVA Configuration Manager - TOL Settings';
 const KEYS = { outlet: 'tol.outlet', dealer: 'tol.dealer', toladdress: 'tol.address',
     tolport: 'tol.port', tolurl: 'tol.extendedurl', dns1: 'dns.server.1', dns2: 'dns.server.2' };
+const WPA_CONF = '/config/wpa_supplicant.conf';
 const FIELDS = Object.keys(KEYS), EMPTY = Object.fromEntries(FIELDS.map((name) => [name, '']));
 let session = null, sessionId = null, taken = 0;
 
@@ -108,6 +109,67 @@ async function navigate(label, shot) {
     await screenshot(shot);
 }
 
+// Chooses an option of a list; a list that shows the page again for its choice is waited for.
+async function choose(name, value, reloads = false) {
+    if (reloads) await script('document.documentElement.dataset.seen = "1";');
+    await command('POST', `/element/${await find(`select[name="${name}"] option[value="${value}"]`)}/click`, {});
+    if (reloads) {
+        await waitFor(`page for ${name} ${value}`, () => script(
+            'return document.readyState === "complete" && !document.documentElement.dataset.seen;'));
+    }
+}
+
+// The fields' values, which of them are editable, and the messages above the form.
+const form = (names) => script(`const field = (name) => document.querySelector('[name="' + name + '"]');
+    return { values: Object.fromEntries(arguments[0].map((name) => [name, field(name).value])),
+        editable: arguments[0].filter((name) => !field(name).disabled),
+        notes: [...document.querySelectorAll('.Page > p, .Page > div > p')].map((e) => e.innerText) };`, names);
+
+// Automatic addresses make the address fields read-only at once; typed by hand they are saved,
+// and the page says where it will be.
+async function lanSettings() {
+    const LAN = { discovermode: 'network.config.discover.mode', ip: 'network.config.static.ip',
+        netmask: 'network.config.static.netmask', gateway: 'network.config.static.gateway' };
+    const names = Object.keys(LAN);
+    await navigate('LAN Settings', 'lan-settings');
+    await choose('discovermode', '3', true);
+    assert.deepEqual((await form(names)).editable, ['discovermode']);
+    await choose('discovermode', '1', true);
+    const typed = { discovermode: '1', ip: '192.168.10.20', netmask: '255.255.255.0', gateway: '192.168.10.1' };
+    await fill({ ip: typed.ip, netmask: typed.netmask, gateway: typed.gateway });
+    await press('submit');
+    assert.deepEqual(await form(names), { values: typed, editable: names, notes: ['The settings were saved.',
+        'Once the device applies these settings, this page is at http://192.168.10.20:8080/zelconf/lansettings.cgi.'] });
+    assert.deepEqual(storedSettings(LAN), typed);
+    await screenshot('lan-settings-saved');
+}
+
+// WPA2 Personal, then the device's own access point: each saved with its key, which the page
+// never shows again, and written into the wpa_supplicant configuration.
+async function wlanSettings() {
+    const WLAN = { security: 'wlan.conf.infra.security.level', ssid: 'wlan.conf.infra.ssid',
+        psk: 'wlan.conf.infra.psk', apssid: 'wlan.conf.ap.ssid', appsk: 'wlan.conf.ap.psk' };
+    await navigate('WLAN Settings', 'wlan-settings');
+    await choose('security', '105', true);
+    await fill({ ssid: 'workshop', psk: 'secret key' });
+    await choose('band', '0');
+    await press('submit');
+    assert.deepEqual((await form(['security', 'psk', 'band'])).values, { security: '105', psk: '', band: '0' });
+    assert.deepEqual(storedSettings(WLAN), { security: '105', ssid: 'workshop', psk: 'secret key' });
+    assert.match(readFileSync(WPA_CONF, 'latin1'), /ssid="workshop"\n[^]*psk="secret key"\n}\n$/);
+    await screenshot('wlan-wpa2-personal-saved');
+    await choose('security', '109', true);
+    assert.deepEqual((await form(['ssid', 'apssid', 'appsk', 'apchannel'])).editable, ['apssid', 'appsk', 'apchannel']);
+    await fill({ apssid: 'ORVA workshop', appsk: 'device key' });
+    await choose('apchannel', '11');
+    await press('submit');
+    assert.deepEqual((await form(['security', 'appsk', 'psk'])).values, { security: '109', appsk: '', psk: '' });
+    assert.deepEqual(storedSettings(WLAN), { security: '109', ssid: 'workshop', psk: 'secret key',
+        apssid: 'ORVA workshop', appsk: 'device key' });
+    assert.match(readFileSync(WPA_CONF, 'latin1'), /^network={\n  channel=11\n  mode=3\n  ssid="ORVA workshop"\n/);
+    await screenshot('wlan-access-point-saved');
+}
+
 // The host name typed, a color and the mode chosen, saved, and shown again as stored.
 async function deviceConfiguration() {
     const DEVICE = { hostname: 'orva.hostname', color: 'orva.color', kaldmode: 'kald.mode' };
@@ -157,6 +219,11 @@ async function walk() {
 
     await navigate('Device Information', 'device-information');
     await deviceConfiguration();
+    await lanSettings();
+    await wlanSettings();
+    await navigate('Self-Test', 'self-test');
+    await press('run');
+    assert.equal(await script('return document.querySelectorAll("table.Checks td.passed").length > 0;'), true);
     await navigate('TOL Settings', 'tol-settings-again');
 }
 
