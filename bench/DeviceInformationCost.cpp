@@ -1,7 +1,8 @@
 // deviceinformation-cost: where the time of the Device Information page goes on the device it
 // runs on (bench/measure starts it in a private root holding the complete fake device): the
 // store's start-up, each attribute the page reads, the state summary and the whole page in
-// this process, each the median of RUNS. One tab-separated line per figure on standard output:
+// this process, each the median of RUNS rounds. One tab-separated line per figure on standard
+// output:
 //   PART  SOURCE  KEY  MICROSECONDS
 // PART is "start-up", "live attribute" (SOURCE: the refresher that computes it), "fixed
 // attribute" (SOURCE: how the store keeps it), "summary", "page", or "command": the `iw`
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -54,14 +56,16 @@ constexpr NamedRefresher kRefreshers[] = {
 };
 #undef REFRESHER
 
-template <typename Work>
-double MedianMicroseconds(int runs, const Work& work) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const Clock::time_point start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-    }
+// One figure: what it is, and the work it times.
+struct Item {
+    const char* part;
+    const char* source;
+    std::string key;
+    std::function<void()> work;
+    std::vector<double> times = {};
+};
+
+double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     const std::size_t middle = times.size() / 2;
     return times.size() % 2 == 1 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
@@ -98,43 +102,46 @@ Source SourceOf(const ZelConfig& store, const std::string& key) {
     }
 }
 
-void Print(const char* part, const char* source, const std::string& key, double microseconds) {
-    std::printf("%s\t%s\t%s\t%.2f\n", part, source, key.c_str(), microseconds);
-}
-
-void TimeAttributes(int runs) {
-    AgentConfiguration configuration;
-    const ZelConfig& store = configuration.Store();
-    std::string value;
+void AddAttributes(const ZelConfig& store, std::string& value, std::vector<Item>& items) {
     for (std::size_t g = 0; g < DeviceInformationCgi::kGroupCount; ++g) {
         const DeviceInformationCgi::Group& group = DeviceInformationCgi::kGroups[g];
         for (std::size_t r = 0; r < group.count; ++r) {
             const std::string key = group.rows[r].key;
             if (group.rows[r].shown == Shown::kMarker) continue;  // a file's path, not an attribute
             const Source source = SourceOf(store, key);
-            Print(source.part, source.name, key,
-                  MedianMicroseconds(runs, [&] { store.GetAttribute(key, value); }));
+            items.push_back({source.part, source.name, key,
+                             [&store, &value, key] { store.GetAttribute(key, value); }});
         }
     }
-    Print("summary", "GetStateSummary", "-",
-          MedianMicroseconds(runs, [&] { store.GetStateSummary(value); }));
+    items.push_back({"summary", "GetStateSummary", "-", [&] { store.GetStateSummary(value); }});
 }
 
 // The page as the program answers a GET, its answer collected and dropped. (cgicc alternates
 // some tags per process, so only the first answer is a well-formed page; the work is the same.)
-double TimePage(int runs) {
-    ::setenv("REQUEST_METHOD", "GET", 1);
-    ::setenv("QUERY_STRING", kSessionQuery, 1);
+void AnswerPage() {
     std::stringbuf dropped;
     std::streambuf* const output = std::cout.rdbuf(&dropped);
-    const double microseconds = MedianMicroseconds(runs, [&dropped] {
-        DeviceInformationCgi page;
-        RequestRunner::Run([&page](cgicc::Cgicc& cgi) { page.HandleRequest(cgi); },
-                           [&page] { return page.HasAnswered(); });
-        dropped.str("");
-    });
+    DeviceInformationCgi page;
+    RequestRunner::Run([&page](cgicc::Cgicc& cgi) { page.HandleRequest(cgi); },
+                       [&page] { return page.HasAnswered(); });
     std::cout.rdbuf(output);
-    return microseconds;
+}
+
+void CaptureIw() {
+    std::string printed;
+    Shell::Capture(printed, kIwCommand, Shell::kMaxOutputBytes);
+}
+
+// Every figure once per round, so that a change in the machine's load falls on all alike.
+void Measure(std::vector<Item>& items, int runs) {
+    for (int run = 0; run < runs; ++run) {
+        for (Item& item : items) {
+            const Clock::time_point start = Clock::now();
+            item.work();
+            const std::chrono::duration<double, std::micro> took = Clock::now() - start;
+            item.times.push_back(took.count());
+        }
+    }
 }
 
 }  // namespace
@@ -146,13 +153,19 @@ int main(int argc, char** argv) {
         return kUsage;
     }
     ConfigWebLogging logging;
-    Print("start-up", "AgentConfiguration", "-",
-          MedianMicroseconds(runs, [] { AgentConfiguration configuration; }));
-    TimeAttributes(runs);
-    Print("page", "DeviceInformationCgi", "-", TimePage(runs));
-    Print("command", "Shell::Capture", kIwCommand, MedianMicroseconds(runs, [] {
-              std::string printed;
-              Shell::Capture(printed, kIwCommand, Shell::kMaxOutputBytes);
-          }));
+    ::setenv("REQUEST_METHOD", "GET", 1);
+    ::setenv("QUERY_STRING", kSessionQuery, 1);
+    AgentConfiguration configuration;
+    std::string value;
+    std::vector<Item> items;
+    items.push_back({"start-up", "AgentConfiguration", "-", [] { AgentConfiguration another; }});
+    AddAttributes(configuration.Store(), value, items);
+    items.push_back({"page", "DeviceInformationCgi", "-", AnswerPage});
+    items.push_back({"command", "Shell::Capture", kIwCommand, CaptureIw});
+    Measure(items, runs);
+    for (const Item& item : items) {
+        std::printf("%s\t%s\t%s\t%.2f\n", item.part, item.source, item.key.c_str(),
+                    Median(item.times));
+    }
     return 0;
 }
