@@ -163,6 +163,13 @@ bool ZelConfig::GetAttribute(const std::string& key, std::string& output) const 
     }
 }
 
+bool ZelConfig::GetRecord(const std::string& key, Attribute& record) const {
+    const Entry* entry = Find(key);
+    if (entry == nullptr) return false;
+    record = entry->attribute;
+    return true;
+}
+
 std::vector<std::string> ZelConfig::Keys() const {
     std::vector<std::string> keys;
     keys.reserve(attributes.size());

@@ -72,6 +72,10 @@ public:
     // The current text of `key` into `output` (cleared first); false for an unknown key, a
     // Refreshed entry without refresher, or a FileLine entry whose file can't be read.
     bool GetAttribute(const std::string& key, std::string& output) const;
+    // How the text of `key` is obtained: its record (kind, refresher; the texts are views
+    // into this store, valid until it changes). False, `record` unchanged, for an unknown
+    // key. The benchmark names the refresher behind each attribute a page reads with it.
+    bool GetRecord(const std::string& key, Attribute& record) const;
 
     // Sets an agent configuration property on behalf of this process: a later save writes
     // it over whatever the file holds by then. Refused (false, nothing stored, logged) when

@@ -117,6 +117,10 @@ TEST(AttributeStoreTest, RecordsAnswerByTheirKindAndTheMeasurementDeviceIsClosed
     Write("/tmp/line", "one\ntwo\n");
     EXPECT_EQ(Get(store, "fixed") + Get(store, "computed") + Get(store, "odd") + Get(store, "none") + " " +
                   Get(store, "line"), "textecho computed!! one");
+    ::Attribute record{"kept", "", FileLine, nullptr};  // an unknown key leaves it as it was
+    EXPECT_TRUE(!store.GetRecord("none", record) && record.value == "kept");
+    EXPECT_TRUE(store.GetRecord("fixed", record));
+    EXPECT_TRUE(record.kind == Value && record.refresher == +echo && record.value == "text");
     ZelConfig::wlanInterfaceName = "lo";
     EXPECT_EQ(Get(store, "network.current.wlan.ip") + " " + Get(store, "network.current.lan.ip"),
               "127.0.0.1 !0.0.0.0");

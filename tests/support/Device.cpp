@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -71,29 +72,7 @@ void ExpectPieces(const std::string& text, const std::string& pieces) {
 }
 
 void InstallComplete() {
-    // clang-format off
-    const std::pair<const char*, const char*> files[] = {
-        {"/sys/orva_neo/sysinfo/sernum", "1912345\n"}, {"/sys/orva_neo/sysinfo/version", "ir54321 \n"},
-        {"/etc/VERSION", "03.05\n"}, {"/etc/PACKAGE_VERSION", "2.10\n"}, {"/app/PACKAGE_VERSION", "2.9\n"},
-        {"/app/VERSION", "APPLICATION_VERSION=01.08.06\n"}, {"/config/wlan.mac", "00-1A-2B-3C-4D-5E\n"},
-        {"/livepatch/lp.info", "# installed live patch\nPatchNum  =  12 \nPatchInfo=clock fix\n"},
-        {"/tmp/sf2static", "ORVAC_Present=2\nORVAD_Present=-1\n"}, {"/tmp/moststate", "1\n"},
-        {"/tmp/sf2status", "KL15ewb=12.4\nKL30=12.9\nKL15Status=2\nTemp=41\nCAN_CL_STATUS=10\nCANPWF_STATUS_EX=1f\n"},
-        {"/tmp/wolkvin", "VIN=WXYZ1234567890123\nWOLK=1\nDIAG_ADR=0x10\nDIAG_ADR=0x12\nDOIP=Yes\n"},
-        {"/proc/net/route", "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
-                            "eth0\t0002000A\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n"
-                            "eth0\t00000000\t0101A8C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n"},
-        {"/stubs/output/iw_dev_wlan0_link", "Connected to 00:11:22:33:44:55 (on wlan0)\n\tfreq: 2437.0\n\tsignal: -45 dBm\n"},
-        {"/stubs/output/iw_dev_wlan0_survey_dump", "Survey data from wlan0\n\tfrequency:\t\t\t2412 MHz\n\tnoise:\t\t\t\t-91 dBm\n"
-                                                   "\tfrequency:\t\t\t2437 MHz [in use]\n\tnoise:\t\t\t\t-95 dBm\n"},
-    };
-    // clang-format on
-    for (const auto& [path, text] : files) Write(path, text);
-    const std::string most = "P:  Vendor=103a ProdID=000b";  // its identification ends at byte 4096
-    std::string list;
-    while (list.size() < 4096) list += "T:  Bus=01 Lev=00 Prnt=00 Port=00 Dev#=  1 Spd=480\n";
-    list.resize(4096 - most.size());
-    Write("/sys/kernel/debug/usb/devices", list + most + " Rev= 1.00\n");
+    ASSERT_EQ(std::system(COMPLETE_DEVICE), 0) << COMPLETE_DEVICE;
 }
 
 }  // namespace device

@@ -28,7 +28,9 @@ std::vector<std::string> Lines(const std::string& text, char separator = '\n');
 std::string LogEvents();
 // Expects `text` to hold `pieces` ("|"-separated) in this order; a piece "!x": no x anywhere.
 void ExpectPieces(const std::string& text, const std::string& pieces);
-// Every file of a complete device, and what `iw` prints for the link and the survey.
+// Every file of a complete device, and what `iw` prints for the link and the survey: written
+// by tests/support/complete-device, which the benchmark's roots run too. Fails the current
+// test when the script fails.
 void InstallComplete();
 
 }  // namespace device
