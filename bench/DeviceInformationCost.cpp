@@ -1,12 +1,13 @@
-// deviceinformation-cost: where the time of the Device Information page goes on the device it
+// deviceinformation-cost: where the time of the pages with live values goes on the device it
 // runs on (bench/measure starts it in a private root holding the complete fake device): the
-// store's start-up, each attribute the page reads, the state summary and the whole page in
-// this process, each the median of RUNS rounds. One tab-separated line per figure on standard
-// output:
+// store's start-up, each attribute the Device Information page reads, the state summary and
+// the whole page, and each check of the Self-Test page and that whole page, in this process,
+// each the median of RUNS rounds. One tab-separated line per figure on standard output:
 //   PART  SOURCE  KEY  MICROSECONDS
 // PART is "start-up", "live attribute" (SOURCE: the refresher that computes it), "fixed
-// attribute" (SOURCE: how the store keeps it), "summary", "page", or "command": the `iw`
-// query alone, for comparison with the WLAN signal that runs it.
+// attribute" (SOURCE: how the store keeps it), "summary", "page", "command": the `iw` query
+// alone, for comparison with the WLAN signal that runs it, "self-test check" (SOURCE: what it
+// checks) or "self-test page".
 //   deviceinformation-cost RUNS
 
 #include <cgicc/Cgicc.h>
@@ -25,6 +26,8 @@
 #include "ConfigWebLogging.h"
 #include "DeviceInformationCgi.h"
 #include "RequestRunner.h"
+#include "SelfTestCgi.h"
+#include "SelfTestChecks.h"
 #include "Shell.h"
 #include "ZelConfig.h"
 
@@ -118,13 +121,22 @@ void AddAttributes(const ZelConfig& store, std::string& value, std::vector<Item>
 
 // The page as the program answers a GET, its answer collected and dropped. (cgicc alternates
 // some tags per process, so only the first answer is a well-formed page; the work is the same.)
+template <typename Page>
 void AnswerPage() {
     std::stringbuf dropped;
     std::streambuf* const output = std::cout.rdbuf(&dropped);
-    DeviceInformationCgi page;
+    Page page;
     RequestRunner::Run([&page](cgicc::Cgicc& cgi) { page.HandleRequest(cgi); },
                        [&page] { return page.HasAnswered(); });
     std::cout.rdbuf(output);
+}
+
+void AddChecks(const AgentConfiguration& configuration, std::vector<Item>& items) {
+    for (std::size_t i = 0; i < SelfTestChecks::kCheckCount; ++i) {
+        const SelfTestChecks::Check& check = SelfTestChecks::kChecks[i];
+        items.push_back({"self-test check", check.what, "-", [&configuration, &check] { check.run(configuration); }});
+    }
+    items.push_back({"self-test page", "SelfTestCgi", "-", AnswerPage<SelfTestCgi>});
 }
 
 void CaptureIw() {
@@ -160,7 +172,8 @@ int main(int argc, char** argv) {
     std::vector<Item> items;
     items.push_back({"start-up", "AgentConfiguration", "-", [] { AgentConfiguration another; }});
     AddAttributes(configuration.Store(), value, items);
-    items.push_back({"page", "DeviceInformationCgi", "-", AnswerPage});
+    items.push_back({"page", "DeviceInformationCgi", "-", AnswerPage<DeviceInformationCgi>});
+    AddChecks(configuration, items);
     items.push_back({"command", "Shell::Capture", kIwCommand, CaptureIw});
     Measure(items, runs);
     for (const Item& item : items) {

@@ -43,7 +43,8 @@ std::string PageAddress(const std::string& host) {
 
 // clang-format off
 const FormField LanSettingsCgi::kFields[] = {
-    FormField::Select(kModeElement, SetTolSettingsCgi::kDiscoverModeKey, "Address Mode", kModes).ReloadsPage(),
+    FormField::Select(kModeElement, SetTolSettingsCgi::kDiscoverModeKey, "Address Mode", kModes).ReloadsPage()
+        .Unit("the DNS servers typed by hand are on TOL Settings"),
     FormField::Text(kAddressElement, "network.config.static.ip", "IP Address",
                     "four numbers 0 to 255 joined by dots: a host of its network", CheckAddress)
         .EditableWhen(TypedByHand).ShowsCurrent(attributekey::kLanIp),
