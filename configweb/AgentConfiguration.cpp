@@ -13,6 +13,11 @@ bool AgentConfiguration::Find(const std::string& key, std::string& value) const 
     return ZelConfig::ReadFileProperty(ZelConfig::kAgentConfigurationPath, key, value);
 }
 
+void AgentConfiguration::FindAll(const std::vector<std::string>& keys, std::vector<std::string>& values,
+                                 std::vector<bool>& found) const {
+    ZelConfig::ReadFileProperties(ZelConfig::kAgentConfigurationPath, keys, values, found);
+}
+
 bool AgentConfiguration::Set(const std::string& key, const std::string& value) {
     return store.SetProperty(key, value) && store.SaveAgentConfiguration();
 }

@@ -27,6 +27,10 @@ public:
     // As Get, into `value`; false (and `value` unchanged) when the property is missing or
     // the file can't be read.
     bool Find(const std::string& key, std::string& value) const;
+    // As Find for several keys, from one read of the file: `found[i]` whether `keys[i]` is
+    // there (all false when the file can't be read), `values[i]` its value or "".
+    void FindAll(const std::vector<std::string>& keys, std::vector<std::string>& values,
+                 std::vector<bool>& found) const;
     // This object's store: the attributes of the device, live ones computed when read.
     const ZelConfig& Store() const { return store; }
     // Sets the property and saves the whole file. False when the value can't be stored

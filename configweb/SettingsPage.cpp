@@ -13,13 +13,17 @@
 #include "HtmlEscaping.h"
 #include "InitialParameters.h"
 
-// The form as the page shows it; stored properties are read through the page's accessor,
-// each at most once.
+// The form as the page shows it; stored properties are the fields' as the page read them, and
+// others read through the page's accessor, each at most once.
 class SettingsPage::Shown : public FormState {
 public:
     Shown(const SettingsForm& form, const std::vector<Row>& rows, const AgentConfiguration& configuration,
           const cgicc::Cgicc& cgi)
-        : form(form), rows(rows), configuration(configuration), cgi(cgi) {}
+        : form(form), rows(rows), configuration(configuration), cgi(cgi) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            read[form.fields[i].key] = rows[i].found ? rows[i].stored : form.fields[i].key + std::string(AgentConfiguration::kNotFound);
+        }
+    }
 
     const std::string& Value(const char* element) const override {
         static const std::string kNone;
@@ -71,21 +75,27 @@ void SettingsPage::HandleRequest(cgicc::Cgicc& cgi) {
     content->add(CreateForm(parameters.GetSessionId()));
 }
 
+// The fields' stored values come from one read of the file.
 void SettingsPage::ReadRows(const cgicc::Cgicc& cgi, const AgentConfiguration& configuration) {
+    std::vector<std::string> keys, stored;
+    std::vector<bool> found;
+    for (std::size_t i = 0; i < form.fieldCount; ++i) keys.push_back(form.fields[i].key);
+    configuration.FindAll(keys, stored, found);
     rows.assign(form.fieldCount, Row());
     const bool carries = CarriesValues(cgi);
     if (carries) WEB_DEBUG(kShowingRequest);
     for (std::size_t i = 0; i < form.fieldCount; ++i) {
         const FormField& field = form.fields[i];
         Row& row = rows[i];
-        if (field.kind == FormField::Kind::kSecret) {
-            configuration.Find(field.key, row.stored);
-        } else if (carries) {
+        row.stored = stored[i];
+        row.found = found[i];
+        row.wrong = IsFlagged(cgi, field.element + std::string(SettingsForm::kWrongSuffix));
+        if (field.kind == FormField::Kind::kSecret) continue;
+        if (carries) {
             FormElement::Find(cgi, field.element, row.value);
         } else {
-            configuration.Find(field.key, row.value);
+            row.value = row.stored;
         }
-        row.wrong = IsFlagged(cgi, field.element + std::string(SettingsForm::kWrongSuffix));
     }
     const Shown shown(form, rows, configuration, cgi);
     for (std::size_t i = 0; i < form.fieldCount; ++i) {
@@ -93,9 +103,6 @@ void SettingsPage::ReadRows(const cgicc::Cgicc& cgi, const AgentConfiguration& c
         Row& row = rows[i];
         row.editable = field.editable == nullptr || field.editable(shown);
         const bool kept = !row.editable && field.unedited == FormField::Unedited::kKept;
-        if (field.kind == FormField::Kind::kSelect || (kept && field.kind == FormField::Kind::kText)) {
-            configuration.Find(field.key, row.stored);
-        }
         if (kept && field.kind != FormField::Kind::kSecret) row.value = row.stored;
         if (field.current != nullptr && !configuration.Store().GetAttribute(field.current, row.current)) {
             row.current.clear();

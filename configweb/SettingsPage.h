@@ -67,7 +67,8 @@ private:
     // One field as the page shows it.
     struct Row {
         std::string value;
-        std::string stored;   // for a select, a secret's note and a kept field
+        std::string stored;   // "" when not found
+        bool found = false;   // whether the property is stored
         std::string current;  // what the device has now, when the field shows it
         bool editable = true;
         bool wrong = false;

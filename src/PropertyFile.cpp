@@ -85,6 +85,23 @@ bool PropertyFile::Find(InputFile& file, const std::string& key, std::string& va
     return found;
 }
 
+void PropertyFile::FindAll(InputFile& file, const std::vector<std::string>& keys,
+                           std::vector<std::string>& values, std::vector<bool>& found) {
+    values.resize(keys.size());
+    found.assign(keys.size(), false);
+    std::size_t missing = keys.size();
+    FileContent text(file, PropertyScanner::kReadLimit);
+    ForEachProperty(text, [&](std::string_view lineKey, std::string_view lineValue) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (found[i] || keys[i] != lineKey) continue;
+            values[i].assign(lineValue.data(), lineValue.size());
+            found[i] = true;
+            --missing;
+        }
+        return missing > 0;
+    });
+}
+
 bool PropertyFile::SplitLine(char* line, std::string_view& key, std::string_view& value) {
     if (line[0] == '#') return false;
     char* equals = std::strchr(line, '=');

@@ -34,6 +34,11 @@ public:
     // The value of the first property of `file` with this key; `value` is left unchanged
     // when there is none.
     static bool Find(InputFile& file, const std::string& key, std::string& value);
+    // The same for several keys in one read: `values[i]` takes the value of the first
+    // property with `keys[i]` and `found[i]` says whether there was one (`values[i]` is
+    // left unchanged otherwise). Both vectors are sized to the keys.
+    static void FindAll(InputFile& file, const std::vector<std::string>& keys,
+                        std::vector<std::string>& values, std::vector<bool>& found);
     // Splits one line in place into key and value (views into `line`); false for a comment
     // or a line without "=".
     static bool SplitLine(char* line, std::string_view& key, std::string_view& value);

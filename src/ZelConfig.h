@@ -105,6 +105,10 @@ public:
     // unchanged when there is none. Logs when the file can't be opened.
     static bool ReadFileProperty(const std::string& path, const std::string& key,
                                  std::string& output);
+    // The same for several keys from one read of the file (PropertyFile::FindAll); when
+    // the file can't be opened it is logged once and nothing is found.
+    static void ReadFileProperties(const std::string& path, const std::vector<std::string>& keys,
+                                   std::vector<std::string>& values, std::vector<bool>& found);
     // Splits one line in place into key and value (views into `line`); false for a
     // comment or a line without "=".
     static bool ParsePropertyLine(char* line, char** key, char** value);

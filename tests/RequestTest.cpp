@@ -213,9 +213,9 @@ std::vector<Row> Rows() {
          "wlan.conf.infra.security.level=110\n"},
         {"ACrossSiteWlanSubmissionChangesNothing", "POST|setwlansettings.cgi|HTTP_SEC_FETCH_SITE=cross-site", kWlan + std::string("psk=12345678"),
          "Location: wlansettings.cgi?sessionid=77\n\n\n", "", "", 0, "", ""},
-        {"WlanPageShowsNoKeyAndAFailedWrite", "PAGE|wlansettings.cgi", "sessionid=77&wpafailed=1",
-         "<p class=\"failure\">The WLAN settings were stored, but the wpa_supplicant|<option value=\"105\" selected|name=\"psk\" value=\"\"  />"
-         "<span class=\"unit\" >stored; leave empty|name=\"appsk\" value=\"\" disabled|!top secret", "", "", 0, "",
+        {"WlanPageShowsNoKeyAndAFailedWrite", "PAGE|wlansettings.cgi", "sessionid=77&wpafailed=1&pskwrong=1",
+         "<p class=\"failure\">The WLAN settings were stored, but the wpa_supplicant|<option value=\"105\" selected|name=\"psk\" value=\"\" "
+         "class=\"wrong\"  /><span class=\"unit\" >stored; leave empty|Expected: 8 to 63|name=\"appsk\" value=\"\" disabled|!top secret", "", "", 0, "",
          "wlan.conf.infra.security.level=105\nwlan.conf.infra.psk=top secret\n"},
         {"SelfTestOfABareDevice", "PAGE|selftest.cgi|nopipe", "sessionid=77",
          "passed, 1 warning, 1 failed, 6 not available.</p>|Temperature</td><td>not available, critical: not available</td><td class=\"not-"
