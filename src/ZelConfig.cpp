@@ -332,15 +332,6 @@ bool ZelConfig::ReadFileProperty(const std::string& path, const std::string& key
     return PropertyFile::Find(file, key, output);
 }
 
-void ZelConfig::ReadFileProperties(const std::string& path, const std::vector<std::string>& keys,
-                                   std::vector<std::string>& values, std::vector<bool>& found) {
-    InputFile file(path);
-    if (file.IsOpen()) return PropertyFile::FindAll(file, keys, values, found);
-    ZEL_ERROR(zellog::kCantOpen, path.c_str());
-    values.assign(keys.size(), "");
-    found.assign(keys.size(), false);
-}
-
 bool ZelConfig::ParsePropertyLine(char* line, char** key, char** value) {
     std::string_view keyText;
     std::string_view valueText;
@@ -348,4 +339,13 @@ bool ZelConfig::ParsePropertyLine(char* line, char** key, char** value) {
     *key = line;
     *value = line + (valueText.data() - keyText.data());
     return true;
+}
+
+void ZelConfig::ReadFileProperties(const std::string& path, const std::vector<std::string>& keys,
+                                   std::vector<std::string>& values, std::vector<bool>& found) {
+    InputFile file(path);
+    if (file.IsOpen()) return PropertyFile::FindAll(file, keys, values, found);
+    ZEL_ERROR(zellog::kCantOpen, path.c_str());
+    values.assign(keys.size(), "");
+    found.assign(keys.size(), false);
 }
