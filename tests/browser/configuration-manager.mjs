@@ -1,8 +1,9 @@
 // The Configuration Manager as a technician uses it, in headless Chromium driven over WebDriver.
+// A password is set first: the page asks for it, a wrong one is refused, the right one signs in.
 // TOL Settings: reject, correct, store, and remove the settings (declined once, then confirmed);
 // a removal posted by a page of another site changes nothing. Then every page through the
-// navigation, and Device Configuration saved and read back. Runs in the private root of
-// browser-test.
+// navigation, and Device Configuration saved and read back. Signing out ends the session: a
+// page opened afterwards asks for the password again. Runs in the private root of browser-test.
 //   node configuration-manager.mjs SOURCE_DIR PROGRAMS SCREENSHOT_DIR
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
@@ -13,7 +14,7 @@ const [SOURCE, PROGRAMS, SHOTS] = process.argv.slice(2);
 const SITE = 'http://127.0.0.1:8080', DRIVER = 'http://127.0.0.1:9515', WATCHDOG_MS = 90000;
 const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --no-first-run --disable-dev-shm-usage
     --hide-scrollbars --window-size=1024,768 --user-data-dir=${mkdtempSync('/tmp/chromium-')}`;
-const TITLE = 'ORVA Configuration Manager - TOL Settings';
+const TITLE = 'ORVA Configuration Manager - TOL Settings', PASSWORD = 'Workshop-7';
 const KEYS = { outlet: 'tol.outlet', dealer: 'tol.dealer', toladdress: 'tol.address',
     tolport: 'tol.port', tolurl: 'tol.extendedurl', dns1: 'dns.server.1', dns2: 'dns.server.2' };
 const FIELDS = Object.keys(KEYS), EMPTY = Object.fromEntries(FIELDS.map((name) => [name, '']));
@@ -125,8 +126,24 @@ async function deviceConfiguration() {
     await screenshot('device-configuration-saved');
 }
 
+// The sign-in page is shown, asked to return to `page`, saying `message` (or nothing).
+async function signInShown(page, message, shot) {
+    const shownNow = await script(`return { title: document.title, page: document.querySelector('[name=page]').value,
+        message: [...document.querySelectorAll('.Page p.failure, .Page p.saved')].map((e) => e.innerText),
+        signOut: document.querySelectorAll('[name=signout]').length };`);
+    assert.deepEqual(shownNow, { title: 'ORVA Configuration Manager - Sign In', page, message: message ? [message] : [],
+        signOut: 0 });
+    await screenshot(shot);
+}
+
 async function walk() {
     await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi` });
+    await signInShown('tolsettings.cgi', '', 'sign-in');
+    await fill({ password: 'not-the-password' });
+    await press('signin');
+    await signInShown('tolsettings.cgi', 'Wrong password.', 'wrong-password');
+    await fill({ password: PASSWORD });
+    await press('signin');
     const { url: _url, sessionId: id, ...opened } = await shown();
     sessionId = id;
     assert.match(sessionId, /^\d+$/);
@@ -144,12 +161,18 @@ async function walk() {
     const stored = { ...entered, outlet: '7', dealer: '000042', tolport: '5302' };
     await step(['submit'], 'settings-stored', stored, stored);
 
-    // A page of another site (a data: document) posts the removal's "Yes": nothing changes.
+    // A page of another site (a data: document) posts the removal's "Yes": the browser sends no
+    // session cookie with it, and nothing changes.
     const form = `<form method="post" action="${SITE}/zelconf/settolsettings.cgi">
         <input name="sessionid" value="${sessionId}">
         <input type="submit" name="removeyes" value="Yes">`;
     await command('POST', '/url', { url: `data:text/html,${encodeURIComponent(form)}` });
-    await step(['removeyes'], 'removal-from-another-site-refused', stored, stored);
+    await press('removeyes');
+    assert.equal(await script('return document.body.innerText.trim();'), 'Forbidden: sign in first at /zelconf/signin.cgi');
+    assert.deepEqual(storedSettings(), stored);
+    await screenshot('removal-from-another-site-refused');
+    await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi?sessionid=${sessionId}` });
+    await step([], 'settings-kept', stored, stored);
     await press('remove');  // the confirmation, whose buttons the next steps press
     await screenshot('remove-confirmation');
     await step(['removeno'], 'remove-declined', stored, stored);
@@ -158,6 +181,10 @@ async function walk() {
     await navigate('Device Information', 'device-information');
     await deviceConfiguration();
     await navigate('TOL Settings', 'tol-settings-again');
+    await press('signout');
+    await signInShown('tolsettings.cgi', 'You have signed out.', 'signed-out');
+    await command('POST', '/url', { url: `${SITE}/zelconf/deviceconfiguration.cgi?sessionid=${sessionId}` });
+    await signInShown('deviceconfiguration.cgi', '', 'page-after-signing-out');
 }
 
 // The web server's folder as on the device, lighttpd handing the CGIs a sanitizer build's
@@ -171,6 +198,7 @@ writeFileSync('/tmp/lighttpd.conf', readFileSync(`${SOURCE}/scripts/lighttpd.con
     .replaceAll('@PORT@', '8080').replaceAll('@WWW@', '/tmp/www') +
     `server.modules += ("mod_setenv")\nsetenv.add-environment = (${env.join(', ')})\n`);
 writeFileSync('/config/agent.configuration', 'network.config.discover.mode=1\n');
+assert.equal(spawnSync('/tmp/bin/configweb', ['zelconfig', 'passwd'], { input: `${PASSWORD}\n` }).status, 0);
 // The servers of the root; the end of one before the walk's fails the walk.
 const servers = [['/usr/sbin/lighttpd', '-D', '-f', '/tmp/lighttpd.conf'],
     ['/usr/bin/chromedriver', '--port=9515', '--log-level=WARNING',
