@@ -69,10 +69,10 @@ std::string AccessGate::CookieToken() {
     std::string_view cookies(header, ::strnlen(header, kMaxCookieBytes));
     while (!cookies.empty()) {
         const std::size_t end = cookies.find(';');
-        const std::string_view cookie = Trimmed(cookies.substr(0, end));
+        const std::string_view cookie = cookies.substr(0, end);
         const std::size_t equals = cookie.find('=');
         if (equals != std::string_view::npos && Trimmed(cookie.substr(0, equals)) == kCookieName) {
-            return std::string(Trimmed(cookie.substr(equals + 1)));
+            return std::string(cookie.substr(equals + 1));
         }
         cookies = end == std::string_view::npos ? std::string_view() : cookies.substr(end + 1);
     }

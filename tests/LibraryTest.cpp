@@ -114,8 +114,8 @@ TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
         {{"wpa", "/no/w"}, 1, ""}, {{"summary"}, 0, "[0+;1+;2?;3?]\n"},
         {{"color-code", "white"}, 0, "#ede3d3\n"}, {{"color-name", "#acaea6"}, 0, "grey\n"},
         {{"color-code", "White"}, 1, ""}, {{"passwd", "Workshop-7"}, 2, ""}, {{"passwd"}, 1, "", "Shop-77\n"},
-        {{"passwd"}, 1, "", longest + "p\n"}, {{"passwd"}, 1, "", "Work\tshop-7\n"}, {{"passwd"}, 0, "", longest},
-        {{"passwd"}, 0, "", std::string(kPassword) + "\nsecond line\n"},
+        {{"passwd"}, 1, "", longest + "p\n"}, {{"passwd"}, 1, "", "Work\tshop-7\n"},
+        {{"passwd"}, 0, "", "Shop-777\nsecond line\n"}, {{"passwd"}, 0, "", longest},
     };
     std::vector<std::string> all;  // what "show" printed: every attribute, in key order
     for (auto [args, status, out, in] : transcript) {
@@ -128,11 +128,11 @@ TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
         if (args.back() == "show") all = Lines(run.out);
     }
     EXPECT_TRUE(std::is_sorted(all.begin(), all.end()) && std::count(all.begin(), all.end(), "tol.port=1"));
-    ExpectPieces(Read(kLog), "error     configwebloghandler|no.key|!Shop-77|!Workshop|!pppp");
-    // Only the last password's hash, for its owner alone; it signs in.
-    ExpectPieces(Read(PasswordFile::kPath), "$y$|!Workshop");
+    ExpectPieces(Read(kLog), "error     configwebloghandler|no.key|!Shop-77|!Workshop|!pppppppp");
+    // Only the last password's hash, for its owner alone, and it matches that password only.
+    ExpectPieces(Read(PasswordFile::kPath), "$y$|!pppppppp");
     EXPECT_EQ(fs::status(PasswordFile::kPath).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_TRUE(PasswordFile::Matches(kPassword) && !PasswordFile::Matches(longest));
+    EXPECT_TRUE(PasswordFile::Matches(longest) && !PasswordFile::Matches(longest + "p") && !PasswordFile::Matches("Shop-777"));
 }
 
 // One 4-byte event per letter in the default layout: two blanks, the letter, a line feed.

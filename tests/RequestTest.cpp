@@ -270,7 +270,7 @@ std::string Cookie(const std::string& kind) {
     EXPECT_TRUE(kind != "renewed" || tool.Run().status == 0);
     if (kind == "forged") token.back() = token.back() == '0' ? '1' : '0';
     if (kind == "truncated") token.pop_back();
-    return cookie + token;
+    return "theme=dark; " + cookie + token;  // among the cookies of other programs
 }
 
 void Prepare(const std::vector<std::string>& words, Program& program) {

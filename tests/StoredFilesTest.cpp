@@ -102,7 +102,7 @@ TEST(TextRulesTest, ConversionsAndChecksGiveTheDeviceResults) {
         {"hostname", "a.b", "no"}, {"hostname", "dev-", "no"}, {"hostname", "", "no"}, {"hostname", "a_b", "no"},
         {"limit", five + "|141 a", "refused"}, {"limit", five + "|199 a", "refused"}, {"limit", five + "|200 a", "open"},
         {"limit", five + "|141 b", "open"}, {"limit", five.substr(6) + "|141 a", "open"},
-        {"limit", "100 a\n120 a\n140 a\n160 a\n161 a\n|162 a", "open"}, {"limit", fromAll + "100 c\n|159 b", "refused"},
+        {"limit", "100 a\n110 a\n120 a\n130 a\n160 a\n|161 a", "open"}, {"limit", fromAll + "100 c\n|159 b", "refused"},
         {"limit", fromAll + "100 c\n|160 b", "open"}, {"limit", fromAll + "|101 b", "open"},
     };
     // clang-format on
@@ -201,6 +201,10 @@ TEST(StoredFilesTest, SessionsAreKeptPrivatelyAndAtMostSixteen) {
     EXPECT_TRUE(SessionStore::Continue(tokens[0]));
     tokens.push_back(SessionStore::Begin());
     for (size_t i = 0; i < tokens.size(); ++i) EXPECT_EQ(SessionStore::Continue(tokens[i]), i != 1) << i;
+    const std::string ended = SessionStore::kFolder + ("/" + tokens[2].substr(0, SessionStore::kIdLength));
+    const timespec longAgo[] = {{0, UTIME_OMIT}, {std::time(nullptr) - SessionStore::kIdleSeconds, 0}};
+    EXPECT_TRUE(::utimensat(AT_FDCWD, ended.c_str(), longAgo, 0) == 0 && !SessionStore::Continue(tokens[2]));
+    EXPECT_FALSE(Exists(ended));  // removed when met
     ASSERT_EQ(::chmod(SessionStore::kFolder, 0755), 0);  // open to others: not trusted
     EXPECT_FALSE(SessionStore::Continue(tokens[0]) || !SessionStore::Begin().empty());
 }
