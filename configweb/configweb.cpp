@@ -77,7 +77,8 @@ int RunZelConfig(const Arguments& arguments) {
 
 using Kind = AccessGate::Kind;
 
-// A program: a page of the table of pages or its handler, or one of its own name.
+// A program: a page of the table of pages or its handler, or one of its own name; its kind
+// decides what the access gate asks of a request to it.
 struct Program {
     ConfigPages::Id page;  // ConfigPages::kCount: not a page's
     Kind kind;
