@@ -62,18 +62,19 @@ bool Parse(const std::string& text, std::string& secret, int64_t& began) {
     return IsHex(secret, kSecretLength);
 }
 
-// The names in a folder, read through a descriptor of its own.
-std::vector<std::string> Names(int folder) {
-    std::vector<std::string> names;
+// The names in a folder, read through a descriptor of its own; false when they can't all be read.
+bool Names(int folder, std::vector<std::string>& names) {
     const int fd = ::dup(folder);
     DIR* dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (dir == nullptr) {
         if (fd >= 0) ::close(fd);
-        return names;
+        return false;
     }
+    errno = 0;
     while (const dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+    const bool whole = errno == 0;
     ::closedir(dir);
-    return names;
+    return whole;
 }
 
 }  // namespace
@@ -120,16 +121,20 @@ bool SessionStore::End(const std::string& token) {
     return found;
 }
 
-void SessionStore::EndAll() {
+// Without a folder of this user's alone there is no session to end.
+bool SessionStore::EndAll() {
     const int folder = OpenFolder(false);
-    if (folder < 0) return;
-    for (const std::string& name : Names(folder)) {
+    if (folder < 0) return true;
+    std::vector<std::string> names;
+    bool ended = Names(folder, names);
+    for (const std::string& name : names) {
         if (IsId(name.substr(0, kIdLength)) &&
             (name.size() == kIdLength || name.substr(kIdLength) == kTempSuffix)) {
-            ::unlinkat(folder, name.c_str(), 0);
+            ended = ::unlinkat(folder, name.c_str(), 0) == 0 && ended;
         }
     }
     ::close(folder);
+    return ended;
 }
 
 bool SessionStore::IsToken(const std::string& token) { return IsHex(token, kTokenLength); }
@@ -184,7 +189,9 @@ int SessionStore::OpenFolder(bool create) {
 // Removes ended sessions, then the ones used longest ago until there is room for one more.
 void SessionStore::Prune(int folder) {
     std::vector<std::pair<int64_t, std::string>> live;  // time of use, id
-    for (const std::string& name : Names(folder)) {
+    std::vector<std::string> names;
+    Names(folder, names);
+    for (const std::string& name : names) {
         if (!IsId(name)) continue;
         struct stat status;
         const State state = Look(folder, name, nullptr, false);

@@ -34,8 +34,9 @@ public:
     static bool Continue(const std::string& token);
     // Ends the session of `token` when it is one (an ended one included); whether it was.
     static bool End(const std::string& token);
-    // Ends every session.
-    static void EndAll();
+    // Ends every session. False when one may be left (the folder can't be read whole, or a
+    // file can't be removed).
+    static bool EndAll();
 
     static bool IsToken(const std::string& token);
     static bool IsId(const std::string& name);

@@ -135,7 +135,7 @@ int ZelConfigTool::Passwd(const Arguments&) {
     if (!PasswordFile::IsAcceptable(password)) return Failure(kPasswordRefused);
     if (!PasswordFile::Store(password))
         return Failure(Format(kCantStorePassword, PasswordFile::kPath));
-    SessionStore::EndAll();
+    if (!SessionStore::EndAll()) return Failure(Format(kSessionsLeft, SessionStore::kFolder));
     WEB_INFO("%s", kPasswordSet);
     return kSuccess;
 }

@@ -35,6 +35,8 @@ public:
         "password refused: it must be one line of 8 to 128 bytes without control characters";
     static constexpr const char* kCantStorePassword = "can't store the password in %s";
     static constexpr const char* kPasswordSet = "password set; every session ended";
+    static constexpr const char* kSessionsLeft =
+        "password set, but not every session in %s could be ended";
 
     static constexpr const char* kManual =
         R"(zelconfig - read and change the device's attribute store and agent configuration
@@ -105,7 +107,8 @@ COMMANDS
       standard input: its first line, 8 to 128 bytes without control characters (the
       line feed is not part of it). Only a salted yescrypt hash is stored, in
       /config/configweb.password (mode 0600, replaced as a whole). Every session of the
-      pages ends: everyone signs in again with the new password. Until the file exists
+      pages ends: everyone signs in again with the new password (status 1 when one of
+      them can't be ended; the password is set all the same). Until the file exists
       the pages ask for no password and anyone on the network can change the device;
       removing it opens them again. Run it as the user the web server runs the pages as.
           printf '%s\n' 'new password' | zelconfig passwd

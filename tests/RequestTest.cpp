@@ -261,7 +261,7 @@ std::string Cookie(const std::string& kind) {
     const std::string file = std::string(SessionStore::kFolder) + "/" + token.substr(0, SessionStore::kIdLength);
     const std::string cookie = std::string(AccessGate::kCookieName) + "=";
     const time_t now = std::time(nullptr);
-    const timespec used[] = {{0, UTIME_OMIT}, {now - SessionStore::kIdleSeconds, 0}};
+    const timespec used[] = {{0, UTIME_OMIT}, {now - static_cast<time_t>(SessionStore::kIdleSeconds), 0}};
     EXPECT_TRUE(kind != "idle" || ::utimensat(AT_FDCWD, file.c_str(), used, 0) == 0);
     if (kind == "aged") Write(file, token.substr(SessionStore::kIdLength) + " " + std::to_string(now - SessionStore::kLifeSeconds) + "\n");
     if (kind == "ended") signIn("signout=1", cookie + token);

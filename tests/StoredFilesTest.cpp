@@ -202,7 +202,7 @@ TEST(StoredFilesTest, SessionsAreKeptPrivatelyAndAtMostSixteen) {
     tokens.push_back(SessionStore::Begin());
     for (size_t i = 0; i < tokens.size(); ++i) EXPECT_EQ(SessionStore::Continue(tokens[i]), i != 1) << i;
     const std::string ended = SessionStore::kFolder + ("/" + tokens[2].substr(0, SessionStore::kIdLength));
-    const timespec longAgo[] = {{0, UTIME_OMIT}, {std::time(nullptr) - SessionStore::kIdleSeconds, 0}};
+    const timespec longAgo[] = {{0, UTIME_OMIT}, {std::time(nullptr) - static_cast<time_t>(SessionStore::kIdleSeconds), 0}};
     EXPECT_TRUE(::utimensat(AT_FDCWD, ended.c_str(), longAgo, 0) == 0 && !SessionStore::Continue(tokens[2]));
     EXPECT_FALSE(Exists(ended));  // removed when met
     ASSERT_EQ(::chmod(SessionStore::kFolder, 0755), 0);  // open to others: not trusted
