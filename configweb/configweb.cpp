@@ -161,7 +161,8 @@ int main(int argc, char** argv) {
     if (words.size() == 1 && std::strcmp(words[0], kList) == 0) return List();
     const char* name = words.empty() ? "" : BaseName(words[0]);
     for (const Program& program : kPrograms) {
-        if (std::strcmp(name, Name(program)) == 0) return Run(program, Arguments(words.begin() + 1, words.end()));
+        if (std::strcmp(name, Name(program)) != 0) continue;
+        return Run(program, Arguments(words.begin() + 1, words.end()));
     }
     return Unknown(name);
 }

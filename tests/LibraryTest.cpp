@@ -105,7 +105,8 @@ TEST(ShellTest, CommandsModulesFoldersPipesAndKillsStayWithinTheirBounds) {
 // standard input for passwd.
 TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
     const std::string longest(PasswordFile::kMaxLength, 'p');
-    const struct { std::vector<std::string> args; int status; const char* out; std::string in = ""; } transcript[] = {
+    struct Call { std::vector<std::string> args; int status; const char* out; std::string in = ""; };
+    const Call transcript[] = {
         {{}, 2, ""}, {{"reserve"}, 2, ""}, {{"get"}, 2, ""}, {{"set", "tol.port"}, 2, ""},
         {{"show", "x"}, 2, ""}, {{"set", "tol.port", "1"}, 0, ""}, {{"--help"}, 0, nullptr},
         {{"set", "a=b", "x"}, 1, ""}, {{"get", "no.key", "tol.port"}, 1, "\n1\n"},
@@ -132,7 +133,8 @@ TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
     // Only the last password's hash, for its owner alone, and it matches that password only.
     ExpectPieces(Read(PasswordFile::kPath), "$y$|!pppppppp");
     EXPECT_EQ(fs::status(PasswordFile::kPath).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_TRUE(PasswordFile::Matches(longest) && !PasswordFile::Matches(longest + "p") && !PasswordFile::Matches("Shop-777"));
+    EXPECT_TRUE(PasswordFile::Matches(longest) && !PasswordFile::Matches(longest + "p"));
+    EXPECT_FALSE(PasswordFile::Matches("Shop-777"));
 }
 
 // One 4-byte event per letter in the default layout: two blanks, the letter, a line feed.

@@ -64,8 +64,9 @@ constexpr const char* kDcSaved = "Location: deviceconfiguration.cgi?sessionid=77
 constexpr const char* kDevice = "kald.mode=KALD\norva.color=white\norva.hostname=ORVA\n";
 constexpr const char* kToSignIn = "Location: signin.cgi?sessionid=1234&page=tolsettings.cgi\n\n\n";
 constexpr const char* kForbidden = AccessGate::kForbiddenAnswer;
-#define SIGNED_IN(attributes, target) \
-    "~Set-Cookie: zelconf_session=[0-9a-f]{32}; HttpOnly; SameSite=Strict; Path=/zelconf" attributes "\nLocation: " target "\n\n\n"
+#define SIGNED_IN(attributes, target)                                                                  \
+    "~Set-Cookie: zelconf_session=[0-9a-f]{32}; HttpOnly; SameSite=Strict; Path=/zelconf" attributes \
+    "\nLocation: " target "\n\n\n"
 constexpr const char* kSignIn = "POST|signin.cgi|password|REMOTE_ADDR=192.0.2.7";
 constexpr const char* kRightPassword = "sessionid=77&page=deviceinformation.cgi&password=Workshop-7";
 constexpr const char* kKeys[] = {"tol.outlet", "tol.dealer", "tol.address", "tol.port",
@@ -258,12 +259,13 @@ std::string Cookie(const std::string& kind) {
     };
     const std::string answer = signIn(std::string("password=") + kPassword, "");
     std::string token = answer.substr(answer.find('=') + 1, SessionStore::kTokenLength);
-    const std::string file = std::string(SessionStore::kFolder) + "/" + token.substr(0, SessionStore::kIdLength);
+    const std::string file = SessionStore::kFolder + ("/" + token.substr(0, SessionStore::kIdLength));
     const std::string cookie = std::string(AccessGate::kCookieName) + "=";
     const time_t now = std::time(nullptr);
     const timespec used[] = {{0, UTIME_OMIT}, {now - static_cast<time_t>(SessionStore::kIdleSeconds), 0}};
     EXPECT_TRUE(kind != "idle" || ::utimensat(AT_FDCWD, file.c_str(), used, 0) == 0);
-    if (kind == "aged") Write(file, token.substr(SessionStore::kIdLength) + " " + std::to_string(now - SessionStore::kLifeSeconds) + "\n");
+    const std::string began = std::to_string(now - SessionStore::kLifeSeconds);
+    if (kind == "aged") Write(file, token.substr(SessionStore::kIdLength) + " " + began + "\n");
     if (kind == "ended") signIn("signout=1", cookie + token);
     Program tool({ZELCONFIG_BINARY, "passwd"});
     tool.input = "Workshop-8\n";
@@ -282,7 +284,8 @@ void Prepare(const std::vector<std::string>& words, Program& program) {
         const size_t at = word.find('@');
         for (int i = 0; name == "failed" && i < std::stoi(word.substr(7)); ++i) {
             Program guess = Program::Cgi(PROGRAMS_DIR "/signin.cgi", "POST", "password=Wrong-guess");
-            guess.env["REMOTE_ADDR"] = word[at + 1] == '*' ? "198.51.100." + std::to_string(i) : word.substr(at + 1);
+            const std::string address = word.substr(at + 1);
+            guess.env["REMOTE_ADDR"] = address == "*" ? "198.51.100." + std::to_string(i) : address;
             guess.Run();
         }
         if (name == "session") program.env.emplace(AccessGate::kCookieVariable, Cookie(word.substr(8)));
@@ -388,7 +391,7 @@ TEST(PageMarkupTest, NoPageHasAMarkupError) {
                                    "settolsettings.cgi?sessionid=1&remove=1", "deviceinformation.cgi?sessionid=1",
                                    "deviceconfiguration.cgi?sessionid=1&savefailed=1&hostnamewrong=1&color=%3C",
                                    "signin.cgi?sessionid=1&signedout=1"}) {
-        if (page.rfind("signin", 0) == 0) Write(PasswordFile::kPath, kPasswordHash);  // else it only redirects
+        if (page.rfind("signin", 0) == 0) Write(PasswordFile::kPath, kPasswordHash);  // else a redirect
         const size_t query = page.find('?');
         const std::string answer =
             Program::Cgi((PROGRAMS_DIR "/" + page.substr(0, query)).c_str(), "GET", page.substr(query + 1)).Run().out;

@@ -54,7 +54,8 @@ std::string Apply(const std::string& rule, std::string t) {
     if (rule == "hostname") return DeviceConfigurationCgi::IsHostName(t) ? "ok" : "no";
     int64_t now = 0;  // "FILE|NOW ADDRESS": whether the failures of that file refuse the address
     std::istringstream(t.substr(t.find('|') + 1)) >> now >> site;
-    if (rule == "limit") return SignInLimit::Refuses(SignInLimit::Parse(t.substr(0, t.find('|'))), site, now) ? "refused" : "open";
+    const bool refused = SignInLimit::Refuses(SignInLimit::Parse(t.substr(0, t.find('|'))), site, now);
+    if (rule == "limit") return refused ? "refused" : "open";
     Write("/tmp/props", t);  // "k": the value of "k" in a file of this text
     ZelConfig::ReadFileProperty("/tmp/props", "k", found);
     return found;
@@ -192,7 +193,7 @@ TEST(StoredFilesTest, SessionsAreKeptPrivatelyAndAtMostSixteen) {
     std::vector<std::string> tokens;
     for (size_t i = 0; i < SessionStore::kMaxSessions; ++i) {
         tokens.push_back(SessionStore::Begin());
-        const std::string file = SessionStore::kFolder + ("/" + tokens.back().substr(0, SessionStore::kIdLength));
+        const std::string file = SessionStore::kFolder + ("/" + tokens[i].substr(0, SessionStore::kIdLength));
         const timespec used[] = {{0, UTIME_OMIT}, {std::time(nullptr) - 100 + static_cast<time_t>(i), 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), used, 0), 0);
         EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -202,7 +203,8 @@ TEST(StoredFilesTest, SessionsAreKeptPrivatelyAndAtMostSixteen) {
     tokens.push_back(SessionStore::Begin());
     for (size_t i = 0; i < tokens.size(); ++i) EXPECT_EQ(SessionStore::Continue(tokens[i]), i != 1) << i;
     const std::string ended = SessionStore::kFolder + ("/" + tokens[2].substr(0, SessionStore::kIdLength));
-    const timespec longAgo[] = {{0, UTIME_OMIT}, {std::time(nullptr) - static_cast<time_t>(SessionStore::kIdleSeconds), 0}};
+    const time_t hourAgo = std::time(nullptr) - static_cast<time_t>(SessionStore::kIdleSeconds);
+    const timespec longAgo[] = {{0, UTIME_OMIT}, {hourAgo, 0}};
     EXPECT_TRUE(::utimensat(AT_FDCWD, ended.c_str(), longAgo, 0) == 0 && !SessionStore::Continue(tokens[2]));
     EXPECT_FALSE(Exists(ended));  // removed when met
     ASSERT_EQ(::chmod(SessionStore::kFolder, 0755), 0);  // open to others: not trusted

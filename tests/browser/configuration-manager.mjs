@@ -128,11 +128,11 @@ async function deviceConfiguration() {
 
 // The sign-in page is shown, asked to return to `page`, saying `message` (or nothing).
 async function signInShown(page, message, shot) {
-    const shownNow = await script(`return { title: document.title, page: document.querySelector('[name=page]').value,
-        message: [...document.querySelectorAll('.Page p.failure, .Page p.saved')].map((e) => e.innerText),
-        signOut: document.querySelectorAll('[name=signout]').length };`);
-    assert.deepEqual(shownNow, { title: 'ORVA Configuration Manager - Sign In', page, message: message ? [message] : [],
-        signOut: 0 });
+    const shownNow = await script(`const all = (selector) => [...document.querySelectorAll(selector)];
+        return { title: document.title, page: document.querySelector('[name=page]').value,
+            signOut: all('[name=signout]').length, message: all('.Page p.failure, .Page p.saved').map((e) => e.innerText) };`);
+    assert.deepEqual(shownNow, { title: 'ORVA Configuration Manager - Sign In', page, signOut: 0,
+        message: message ? [message] : [] });
     await screenshot(shot);
 }
 
@@ -168,7 +168,8 @@ async function walk() {
         <input type="submit" name="removeyes" value="Yes">`;
     await command('POST', '/url', { url: `data:text/html,${encodeURIComponent(form)}` });
     await press('removeyes');
-    assert.equal(await script('return document.body.innerText.trim();'), 'Forbidden: sign in first at /zelconf/signin.cgi');
+    assert.equal(await script('return document.body.innerText.trim();'),
+        'Forbidden: sign in first at /zelconf/signin.cgi');
     assert.deepEqual(storedSettings(), stored);
     await screenshot('removal-from-another-site-refused');
     await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi?sessionid=${sessionId}` });
