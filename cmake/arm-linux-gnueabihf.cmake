@@ -1,5 +1,5 @@
 # Cross build for the device: 32-bit ARM, hard-float, Debian's g++-arm-linux-gnueabihf.
-# GNU cgicc comes from Debian's armhf packages, unpacked by scripts/arm-sysroot into
+# GNU cgicc and libcrypt come from Debian's armhf packages, unpacked by scripts/arm-sysroot into
 # CONFIGWEB_ARM_SYSROOT (default: armhf-sysroot in the build folder), which this file
 # creates when it is missing. Programs built here run on this machine through qemu-arm.
 set(CMAKE_SYSTEM_NAME Linux)
@@ -13,16 +13,18 @@ if(NOT CONFIGWEB_ARM_SYSROOT)
 endif()
 # try_compile projects read this file again; they inherit the variable this way.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CONFIGWEB_ARM_SYSROOT)
-if(NOT EXISTS "${CONFIGWEB_ARM_SYSROOT}/usr/include/cgicc/Cgicc.h")
+if(NOT EXISTS "${CONFIGWEB_ARM_SYSROOT}/usr/include/cgicc/Cgicc.h" OR
+   NOT EXISTS "${CONFIGWEB_ARM_SYSROOT}/usr/include/crypt.h")
     execute_process(
         COMMAND "${CMAKE_CURRENT_LIST_DIR}/../scripts/arm-sysroot" "${CONFIGWEB_ARM_SYSROOT}"
         RESULT_VARIABLE sysrootStatus)
     if(NOT sysrootStatus EQUAL 0)
-        message(FATAL_ERROR "scripts/arm-sysroot could not unpack cgicc for armhf")
+        message(FATAL_ERROR "scripts/arm-sysroot could not unpack cgicc and libcrypt for armhf")
     endif()
 endif()
 
-# The compiler's own libraries come from the cross toolchain; only cgicc from the sysroot.
+# The compiler's own libraries come from the cross toolchain; only cgicc and libcrypt from
+# the sysroot.
 set(CMAKE_FIND_ROOT_PATH "${CONFIGWEB_ARM_SYSROOT}" /usr/arm-linux-gnueabihf)
 set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-gnueabihf)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <iostream>
 
+#include "AccessGate.h"
 #include "InitialParameters.h"
+#include "SignInCgi.h"
 
 ConfigWebStyle::ConfigWebStyle() : ConfigWebStyle(std::cout) {}
 
@@ -57,6 +59,7 @@ cgicc::HTMLElement* ConfigWebStyle::WriteBodyStart(int32_t sessionId, const std:
     cgicc::div header(cgicc::span(kProductName).set("class", kTitleClass));
     header.set("id", kHeaderId);
     header.add(cgicc::img().set("class", kLogoClass).set("src", kLogo).set("alt", kLogoAlt));
+    if (AccessGate::IsSignedIn()) header.add(CreateSignOutForm(sessionId));
     frame->add(header);
     AddNavigation(frame, sessionId);
 
@@ -137,6 +140,13 @@ void ConfigWebStyle::AddChangeButtons(cgicc::HTMLElement* parent, bool showRemov
     parent->add(box);
 }
 
+void ConfigWebStyle::AddButtonBox(cgicc::HTMLElement* parent, const char* name, const char* label) {
+    auto* box = new cgicc::div();
+    box->set("id", kButtonBoxId);
+    box->add(CreateButton(name, label, true));
+    parent->add(box);
+}
+
 void ConfigWebStyle::WriteLine(const cgicc::HTMLElement& element) {
     out << element << "\n" << std::flush;
 }
@@ -179,6 +189,17 @@ cgicc::HTMLElement* ConfigWebStyle::CreateQuestionBox(const std::string& pageTit
     box->add(CreateButton(kRemoveNoName, kRemoveNoLabel, true));
     box->set("id", kButtonBoxId);
     return box;
+}
+
+cgicc::HTMLElement* ConfigWebStyle::CreateSignOutForm(int32_t sessionId) {
+    auto* form = new cgicc::form();
+    form->set("method", "post").set("action", SignInCgi::kAddress);
+    // Strict HTML keeps a form's inputs inside a block.
+    auto* box = new cgicc::div();
+    AddSessionIdField(box, sessionId);
+    box->add(CreateButton(SignInCgi::kSignOutElement, SignInCgi::kSignOutLabel, true));
+    form->add(box);
+    return form;
 }
 
 cgicc::input ConfigWebStyle::CreateButton(const char* name, const char* label, bool enabled) {

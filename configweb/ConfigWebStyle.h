@@ -57,7 +57,9 @@ public:
     // the style sheets, the icon, the scripts and "</head>". Each line is flushed.
     void WriteHead();
     // Writes the body start tag (with "onload" when it is not empty, then scroll="no") and
-    // builds the frame with title bar and navigation for the session. Returns the content
+    // builds the frame with title bar and navigation for the session; the title bar offers
+    // "Sign Out" (a form posting "signout" and the session id to the sign-in program) when
+    // the request is signed in (see AccessGate). Returns the content
     // area, a div of class "Page" that stays owned by this object; the page adds its
     // elements to it. Call once, after WriteHead.
     cgicc::HTMLElement* WriteBodyStart(int32_t sessionId, const std::string& onload);
@@ -91,6 +93,8 @@ public:
     // when `showRemove` is true, separated by blank spacers. With `enabled` false every
     // button is disabled.
     static void AddChangeButtons(cgicc::HTMLElement* parent, bool showRemove, bool enabled);
+    // Hands over to `parent` the box "changebuttons" with the one button `name` (`label`).
+    static void AddButtonBox(cgicc::HTMLElement* parent, const char* name, const char* label);
 
 private:
     // The declaration HTMLDoctype::eStrict stands for. Written as text because the cgicc
@@ -137,6 +141,7 @@ private:
     static cgicc::HTMLElement* CreateNavigationItem(const ConfigPages::Page& entry,
                                                     const std::string& suffix, bool active);
     static cgicc::HTMLElement* CreateQuestionBox(const std::string& pageTitle);
+    static cgicc::HTMLElement* CreateSignOutForm(int32_t sessionId);
     static cgicc::input CreateButton(const char* name, const char* label, bool enabled);
     static std::string FormatNumber(const char* format, int32_t number);
 

@@ -5,6 +5,8 @@
 
 #include "AgentConfiguration.h"
 #include "ConfigWebLog.h"
+#include "PasswordFile.h"
+#include "SessionStore.h"
 #include "WpaConf.h"
 #include "ZelConfig.h"
 
@@ -32,9 +34,11 @@ const ZelConfigTool::Command ZelConfigTool::kCommands[] = {
     {"color-code", "color-code NAME", 1, 1, &ZelConfigTool::ColorCode},
     {"color-name", "color-name CODE", 1, 1, &ZelConfigTool::ColorName},
     {"wpa", "wpa PATH", 1, 1, &ZelConfigTool::Wpa},
+    {"passwd", "passwd", 0, 0, &ZelConfigTool::Passwd},
 };
 
-ZelConfigTool::ZelConfigTool(std::ostream& out, std::ostream& err) : out(out), err(err) {}
+ZelConfigTool::ZelConfigTool(std::ostream& out, std::ostream& err, std::istream& in)
+    : out(out), err(err), in(in) {}
 
 ZelConfigTool::~ZelConfigTool() = default;
 
@@ -119,6 +123,20 @@ int ZelConfigTool::ColorName(const Arguments& code) {
 int ZelConfigTool::Wpa(const Arguments& path) {
     WpaConf writer;
     if (writer.CreateWpaConf(path[0]) != 0) return Failure(Format(kCantWriteWpa, path[0]));
+    return kSuccess;
+}
+
+// Never from the command line, where every process could read it.
+int ZelConfigTool::Passwd(const Arguments&) {
+    // The first line, read one byte beyond the longest password: enough to tell it is too long.
+    std::string password;
+    for (char c; password.size() <= PasswordFile::kMaxLength && in.get(c) && c != '\n';)
+        password += c;
+    if (!PasswordFile::IsAcceptable(password)) return Failure(kPasswordRefused);
+    if (!PasswordFile::Store(password))
+        return Failure(Format(kCantStorePassword, PasswordFile::kPath));
+    if (!SessionStore::EndAll()) return Failure(Format(kSessionsLeft, SessionStore::kFolder));
+    WEB_INFO("%s", kPasswordSet);
     return kSuccess;
 }
 

@@ -2,6 +2,7 @@
 #define CONFIGWEB_ZELCONFIGTOOL_H
 
 #include <cstddef>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -30,6 +31,12 @@ public:
     static constexpr const char* kUnknownColorCode = "no device color has the code '%s'";
     static constexpr const char* kCantWriteWpa =
         "can't write the wpa_supplicant configuration %s (reason in /tmp/log/configweb.log)";
+    static constexpr const char* kPasswordRefused =
+        "password refused: it must be one line of 8 to 128 bytes without control characters";
+    static constexpr const char* kCantStorePassword = "can't store the password in %s";
+    static constexpr const char* kPasswordSet = "password set; every session ended";
+    static constexpr const char* kSessionsLeft =
+        "password set, but not every session in %s could be ended";
 
     static constexpr const char* kManual =
         R"(zelconfig - read and change the device's attribute store and agent configuration
@@ -42,6 +49,7 @@ USAGE
   zelconfig color-code NAME     print the HTML code of a device color name
   zelconfig color-name CODE     print the device color name of an HTML code
   zelconfig wpa PATH            write the wpa_supplicant configuration to PATH
+  zelconfig passwd              set the password of the configuration pages
   zelconfig --help              print this manual
 
 COMMANDS
@@ -94,6 +102,17 @@ COMMANDS
       quote or a control byte (or, outside quotes, a "#"), or the file can't be
       written; the log says which.
 
+  passwd
+      Sets the technician password that the configuration pages ask for, read from
+      standard input: its first line, 8 to 128 bytes without control characters (the
+      line feed is not part of it). Only a salted yescrypt hash is stored, in
+      /config/configweb.password (mode 0600, replaced as a whole). Every session of the
+      pages ends: everyone signs in again with the new password (status 1 when one of
+      them can't be ended; the password is set all the same). Until the file exists
+      the pages ask for no password and anyone on the network can change the device;
+      removing it opens them again. Run it as the user the web server runs the pages as.
+          printf '%s\n' 'new password' | zelconfig passwd
+
 EXIT STATUS
   0  the command succeeded
   1  the command failed: a message on standard error, the details in the log
@@ -111,11 +130,14 @@ FILES
                                 read for the attributes (with the interfaces eth0 and
                                 the WLAN interface, and `iw` for the WLAN link)
   PATH, PATH.new                written by wpa
+  /config/configweb.password    the password's hash, written by passwd (.new while
+                                writing); /tmp/configweb-sessions, the sessions it ends
   /tmp/log/configweb.log        the log, shared with the configuration pages (written
                                 only when /tmp/log exists)
 )";
 
-    ZelConfigTool(std::ostream& out, std::ostream& err);
+    // `in`: where passwd reads the password.
+    ZelConfigTool(std::ostream& out, std::ostream& err, std::istream& in = std::cin);
     ZelConfigTool(const ZelConfigTool&) = delete;
     ZelConfigTool& operator=(const ZelConfigTool&) = delete;
     virtual ~ZelConfigTool();
@@ -143,12 +165,14 @@ private:
     int ColorCode(const Arguments& name);
     int ColorName(const Arguments& code);
     int Wpa(const Arguments& path);
+    int Passwd(const Arguments& none);
 
     int UsageError(const std::string& message);
     int Failure(const std::string& message);
 
     std::ostream& out;
     std::ostream& err;
+    std::istream& in;
 };
 
 #endif

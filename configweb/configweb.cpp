@@ -1,7 +1,8 @@
 // configweb: every program of the configuration interface in one executable. It answers as
 // the program it is started as, the name it is called by ("tolsettings.cgi", a link to
 // it) or else its first argument; "configweb --install DIR" makes the links in DIR,
-// "configweb --list" names the programs.
+// "configweb --list" names the programs. Each program is let through the access gate by its
+// kind before it runs.
 
 #include <limits.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "AccessGate.h"
 #include "ConfigPages.h"
 #include "ConfigWebLogging.h"
 #include "DeviceConfigurationCgi.h"
@@ -24,6 +26,7 @@
 #include "SetTolSettingsCgi.h"
 #include "SettingsHandler.h"
 #include "SettingsPage.h"
+#include "SignInCgi.h"
 #include "ZelConfigTool.h"
 
 namespace {
@@ -51,9 +54,9 @@ int RunHandler(const SettingsForm& form) {
     return 0;
 }
 
-// A read-only page: one of the pages that show the device as it is.
+// A page that is a class of its own: the read-only pages and the sign-in page.
 template <typename Page>
-int RunReadOnly(const Arguments&) {
+int RunOwnPage(const Arguments&) {
     ConfigWebLogging logging;
     Page page;
     RequestRunner::Run([&page](cgicc::Cgicc& cgi) { page.HandleRequest(cgi); },
@@ -69,10 +72,13 @@ int RunZelConfig(const Arguments& arguments) {
     return std::cout.fail() && status == ZelConfigTool::kSuccess ? ZelConfigTool::kFailure : status;
 }
 
-// A program: a page of the table of pages or its handler, or one of its own name.
+using Kind = AccessGate::Kind;
+
+// A program: a page of the table of pages or its handler, or one of its own name; its kind
+// decides what the access gate asks of a request to it.
 struct Program {
     ConfigPages::Id page;  // ConfigPages::kCount: not a page's
-    bool handler;
+    Kind kind;
     int (*run)(const Arguments& arguments);
     const char* name;
 };
@@ -81,24 +87,32 @@ constexpr ConfigPages::Id kNoPage = ConfigPages::kCount;
 
 // clang-format off
 constexpr Program kPrograms[] = {
-    {ConfigPages::kDeviceInformation, false, RunReadOnly<DeviceInformationCgi>, nullptr},
-    {ConfigPages::kDeviceConfiguration, false, [](const Arguments&) { return RunPage(DeviceConfigurationCgi::kForm); }, nullptr},
-    {ConfigPages::kDeviceConfiguration, true, [](const Arguments&) { return RunHandler(DeviceConfigurationCgi::kForm); }, nullptr},
-    {ConfigPages::kLanSettings, false, [](const Arguments&) { return RunPage(LanSettingsCgi::kForm); }, nullptr},
-    {ConfigPages::kLanSettings, true, [](const Arguments&) { return RunHandler(LanSettingsCgi::kForm); }, nullptr},
-    {ConfigPages::kWlanSettings, false, [](const Arguments&) { return RunPage(WlanSettingsCgi::kForm); }, nullptr},
-    {ConfigPages::kWlanSettings, true, [](const Arguments&) { return RunHandler(WlanSettingsCgi::kForm); }, nullptr},
-    {ConfigPages::kSelfTest, false, RunReadOnly<SelfTestCgi>, nullptr},
-    {ConfigPages::kTolSettings, false, [](const Arguments&) { return RunPage(SetTolSettingsCgi::kForm); }, nullptr},
-    {ConfigPages::kTolSettings, true, [](const Arguments&) { return RunHandler(SetTolSettingsCgi::kForm); }, nullptr},
-    {kNoPage, false, RunZelConfig, "zelconfig"},
+    {ConfigPages::kDeviceInformation, Kind::kPage, RunOwnPage<DeviceInformationCgi>, nullptr},
+    {ConfigPages::kDeviceConfiguration, Kind::kPage, [](const Arguments&) { return RunPage(DeviceConfigurationCgi::kForm); }, nullptr},
+    {ConfigPages::kDeviceConfiguration, Kind::kHandler, [](const Arguments&) { return RunHandler(DeviceConfigurationCgi::kForm); }, nullptr},
+    {ConfigPages::kLanSettings, Kind::kPage, [](const Arguments&) { return RunPage(LanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kLanSettings, Kind::kHandler, [](const Arguments&) { return RunHandler(LanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kWlanSettings, Kind::kPage, [](const Arguments&) { return RunPage(WlanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kWlanSettings, Kind::kHandler, [](const Arguments&) { return RunHandler(WlanSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kSelfTest, Kind::kPage, RunOwnPage<SelfTestCgi>, nullptr},
+    {ConfigPages::kTolSettings, Kind::kPage, [](const Arguments&) { return RunPage(SetTolSettingsCgi::kForm); }, nullptr},
+    {ConfigPages::kTolSettings, Kind::kHandler, [](const Arguments&) { return RunHandler(SetTolSettingsCgi::kForm); }, nullptr},
+    {kNoPage, Kind::kSignIn, RunOwnPage<SignInCgi>, SignInCgi::kProgram},
+    {kNoPage, Kind::kTool, RunZelConfig, "zelconfig"},
 };
 // clang-format on
 
 const char* Name(const Program& program) {
     if (program.page == kNoPage) return program.name;
     const ConfigPages::Page& page = ConfigPages::kPages[program.page];
-    return ConfigPages::ProgramName(program.handler ? page.handler : page.address);
+    return ConfigPages::ProgramName(program.kind == Kind::kHandler ? page.handler : page.address);
+}
+
+// A program the gate refuses is answered by the gate; none of its own code runs.
+int Run(const Program& program, const Arguments& arguments) {
+    if (AccessGate::Admits(program.kind)) return program.run(arguments);
+    AccessGate::Refuse(program.kind, Name(program));
+    return 0;
 }
 
 const char* BaseName(const char* path) {
@@ -149,7 +163,8 @@ int main(int argc, char** argv) {
     if (words.size() == 1 && std::strcmp(words[0], kList) == 0) return List();
     const char* name = words.empty() ? "" : BaseName(words[0]);
     for (const Program& program : kPrograms) {
-        if (std::strcmp(name, Name(program)) == 0) return program.run(Arguments(words.begin() + 1, words.end()));
+        if (std::strcmp(name, Name(program)) != 0) continue;
+        return Run(program, Arguments(words.begin() + 1, words.end()));
     }
     return Unknown(name);
 }

@@ -26,6 +26,7 @@
 #include "ConfigWebLogging.h"
 #include "ConfigWebStyle.h"
 #include "Device.h"
+#include "PasswordFile.h"
 #include "Program.h"
 #include "RequestRunner.h"
 #include "SetTolSettingsCgi.h"
@@ -100,9 +101,12 @@ TEST(ShellTest, CommandsModulesFoldersPipesAndKillsStayWithinTheirBounds) {
     ExpectPieces(Read(kLog), "!kill -9 " + std::to_string(goes) + "\n|holds no process id");
 }
 
-// zelconfig as a device engineer runs it: status, output (nullptr: any), an error message unless 0.
+// zelconfig as a device engineer runs it: status, output (nullptr: any), an error message unless 0;
+// standard input for passwd.
 TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
-    const struct { std::vector<std::string> args; int status; const char* out; } transcript[] = {
+    const std::string longest(PasswordFile::kMaxLength, 'p');
+    struct Call { std::vector<std::string> args; int status; const char* out; std::string in = ""; };
+    const Call transcript[] = {
         {{}, 2, ""}, {{"reserve"}, 2, ""}, {{"get"}, 2, ""}, {{"set", "tol.port"}, 2, ""},
         {{"show", "x"}, 2, ""}, {{"set", "tol.port", "1"}, 0, ""}, {{"--help"}, 0, nullptr},
         {{"set", "a=b", "x"}, 1, ""}, {{"get", "no.key", "tol.port"}, 1, "\n1\n"},
@@ -110,18 +114,27 @@ TEST(ToolTest, EachCallAnswersWithItsStatusAndOutput) {
         {{"get", "tol.port"}, 0, "1\n"}, {{"show"}, 0, nullptr}, {{"wpa", "/w"}, 0, ""},
         {{"wpa", "/no/w"}, 1, ""}, {{"summary"}, 0, "[0+;1+;2?;3?]\n"},
         {{"color-code", "white"}, 0, "#ede3d3\n"}, {{"color-name", "#acaea6"}, 0, "grey\n"},
-        {{"color-code", "White"}, 1, ""},
+        {{"color-code", "White"}, 1, ""}, {{"passwd", "Workshop-7"}, 2, ""}, {{"passwd"}, 1, "", "Shop-77\n"},
+        {{"passwd"}, 1, "", longest + "p\n"}, {{"passwd"}, 1, "", "Work\tshop-7\n"},
+        {{"passwd"}, 0, "", "Shop-777\nsecond line\n"}, {{"passwd"}, 0, "", longest},
     };
     std::vector<std::string> all;  // what "show" printed: every attribute, in key order
-    for (auto [args, status, out] : transcript) {
+    for (auto [args, status, out, in] : transcript) {
         args.insert(args.begin(), ZELCONFIG_BINARY);
-        const Outcome run = Program(args).Run();
+        Program tool(args);
+        tool.input = in;
+        const Outcome run = tool.Run();
         EXPECT_TRUE(run.status == status && (!out || run.out == out) && run.err.empty() == !status)
             << testing::PrintToString(args) << ": " << run.status << "\n" << run.out << run.err;
         if (args.back() == "show") all = Lines(run.out);
     }
     EXPECT_TRUE(std::is_sorted(all.begin(), all.end()) && std::count(all.begin(), all.end(), "tol.port=1"));
-    ExpectPieces(Read(kLog), "error     configwebloghandler|no.key");
+    ExpectPieces(Read(kLog), "error     configwebloghandler|no.key|!Shop-77|!Workshop|!pppppppp");
+    // Only the last password's hash, for its owner alone, and it matches that password only.
+    ExpectPieces(Read(PasswordFile::kPath), "$y$|!pppppppp");
+    EXPECT_EQ(fs::status(PasswordFile::kPath).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(PasswordFile::Matches(longest) && !PasswordFile::Matches(longest + "p"));
+    EXPECT_FALSE(PasswordFile::Matches("Shop-777"));
 }
 
 // One 4-byte event per letter in the default layout: two blanks, the letter, a line feed.

@@ -9,12 +9,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <fstream>
 #include <regex>
 
+#include "AccessGate.h"
 #include "CgiAnswer.h"
 #include "Device.h"
+#include "PasswordFile.h"
 #include "Program.h"
+#include "SessionStore.h"
 
 namespace {
 
@@ -26,7 +30,9 @@ struct Row {
     const char* name;
     // "POST", "GET" or "HEAD" to the handler, "PAGE" for a GET of the page, then CGI variables
     // "|NAME=VALUE" ("|-NAME" unsets); "|closed": nobody reads the answer; "|nopipe": no pipe;
-    // "|NAME.cgi": that program instead of the TOL Settings page or handler.
+    // "|NAME.cgi": that program instead of the TOL Settings page or handler; "|password": the
+    // password kPassword set; "|failed=N@ADDRESS": as many wrong sign-ins before ("*": from N
+    // addresses); "|session=KIND": the cookie of a session signed in before (see Cookie).
     std::string method;
     std::string request;  // the body of a POST, else the query
     // Exact ("Location: ...", "Status: ..."), the page of the form in a data file ("@NAME"), a
@@ -58,6 +64,13 @@ constexpr const char* kDcSaved = "Location: deviceconfiguration.cgi?sessionid=77
 constexpr const char* kDevice = "kald.mode=KALD\norva.color=white\norva.hostname=ORVA\n";
 constexpr const char* kLan = "network.config.discover.mode=3\nnetwork.config.static.ip=192.168.68.41\n";
 constexpr const char* kWlan = "sessionid=77&submit=Save&security=105&ssid=workshop&band=1&roaming=0&country=DE&";
+constexpr const char* kToSignIn = "Location: signin.cgi?sessionid=1234&page=tolsettings.cgi\n\n\n";
+constexpr const char* kForbidden = AccessGate::kForbiddenAnswer;
+#define SIGNED_IN(attributes, target)                                                                  \
+    "~Set-Cookie: zelconf_session=[0-9a-f]{32}; HttpOnly; SameSite=Strict; Path=/zelconf" attributes \
+    "\nLocation: " target "\n\n\n"
+constexpr const char* kSignIn = "POST|signin.cgi|password|REMOTE_ADDR=192.0.2.7";
+constexpr const char* kRightPassword = "sessionid=77&page=deviceinformation.cgi&password=Workshop-7";
 constexpr const char* kKeys[] = {"tol.outlet", "tol.dealer", "tol.address", "tol.port",
                                  "tol.extendedurl", "dns.server.1", "dns.server.2"};
 
@@ -185,7 +198,7 @@ std::vector<Row> Rows() {
          "class=\"message\" >Expected: 1 to 63|<option value=\"white\" style|<option value=\"&lt;b&gt;\" selected=\"selected\" >&lt;b&gt;<|"
          "!class=\"saved\""},
         {"InformationOfABareDevice", "PAGE|deviceinformation.cgi", "sessionid=3",
-         "<h2>Identity</h2>|Serial Number</th><td>not available|Host Name</th><td>&lt;b&gt;x|Device Color</th><td>pink</td>|Live "
+         "<p class=\"warning\" >No password is set: anyone on the network can change this device.|<h2>Identity</h2>|Serial Number</th><td>not available|Host Name</th><td>&lt;b&gt;x|Device Color</th><td>pink</td>|Live "
          "Patch</th><td>none|Supply Voltage KL15</th><td>not available|Memory</th><td>249.3 MiB (255288 kB)|LAN MAC Address</th><td>"
          "not available|Default Gateway</th><td>none (no default route)|<td>[0+;1+;2?;3?]</td>|no MOST interface found|!not found",
          "", "", 0, "", "orva.hostname=<b>x\norva.color=pink\n"},
@@ -222,8 +235,96 @@ std::vector<Row> Rows() {
          "available\" >|Backup of the agent configuration</td><td>none yet (the first save makes it)</td><td class=\"warning\" >|Settings "
          "pipe of the device software</td><td>missing</td><td class=\"failed\" >|Measurement device</td><td>/dev/measure/0 open</td><td class=\"passed\" >"
          "|action=\"/zelconf/selftest.cgi\"|value=\"Run again\"", "", "", 0, "", nullptr},
+        {"NoPasswordSignInGoesToThePage", "GET|signin.cgi", "sessionid=77&page=deviceinformation.cgi&password=x",
+         "Location: deviceinformation.cgi?sessionid=77\n\n\n", "", nullptr},
+        {"APageWithoutASessionGoesToTheSignIn", "PAGE|password", "sessionid=1234&outletwrong=1", kToSignIn, "", nullptr, 0,
+         "debug configwebloghandler AccessGate tolsettings.cgi without a session from unknown -> sign-in page"},
+        {"ASubmissionWithoutASessionIsForbidden", "POST|password|REMOTE_ADDR=192.0.2.7", Submission(), kForbidden, "", nullptr, 0,
+         "error configwebloghandler AccessGate settolsettings.cgi without a session from 192.0.2.7 -> forbidden|!10.0.0|!Element"},
+        {"ARemovalWithoutASessionIsForbidden", "POST|password", "sessionid=77&removeyes=Yes", kForbidden, "", nullptr},
+        {"EveryHandlerIsForbiddenWithoutASession", std::string(kDc) + "|password", "sessionid=77&submit=Save&hostname=a&color=red&kaldmode=KALD",
+         kForbidden, "", nullptr, 0, "", kDevice},
+        {"AWrongPasswordIsRefusedAndLogged", kSignIn, "sessionid=77&page=deviceconfiguration.cgi&password=Wrong-guess",
+         "<p class=\"failure\" >Wrong password.</p>|name=\"page\" value=\"deviceconfiguration.cgi\"|type=\"password\"|!Wrong-guess|!signout",
+         "", nullptr, 0, "error configwebloghandler SignInCgi Wrong password from 192.0.2.7|!Wrong-guess"},
+        {"TheRightPasswordSetsTheSessionCookie", kSignIn, kRightPassword, SIGNED_IN("", "deviceinformation\\.cgi\\?sessionid=77"), "",
+         nullptr, 0, "info configwebloghandler SignInCgi Signed in from 192.0.2.7"},
+        {"OverHttpsTheCookieIsSecureAndAForeignTargetGoesToTolSettings", std::string(kSignIn) + "|HTTPS=on",
+         "sessionid=77&page=http://evil/x.cgi&password=Workshop-7", SIGNED_IN("; Secure", "tolsettings\\.cgi\\?sessionid=77"), "", nullptr},
+        {"ASignedInPageIsServedWithSignOut", "PAGE|session=live", "sessionid=1234", "<form method=\"post\" action=\"/zelconf/signin.cgi\" >"
+         "<div><input type=\"hidden\" name=\"sessionid\" value=\"1234\"  /><input type=\"submit\" name=\"signout\" value=\"Sign Out\"  />"
+         "</div></form></div>|name=\"outlet\""},
+        {"ASignedInSubmissionIsStored", "POST|session=live", Submission(), R(""), kStored, kMarked, 1},
+        {"ASignedInDeviceHasNoWarning", "PAGE|deviceinformation.cgi|session=live", "sessionid=3", "<h2>Identity</h2>|!No password"},
+        {"AForgedTokenIsNoSession", "PAGE|session=forged", "sessionid=1234", kToSignIn, "", nullptr},
+        {"ATruncatedTokenIsNoSession", "POST|session=truncated", Submission(), kForbidden, "", nullptr},
+        {"AnyOtherCookieIsNoSession", "POST|password|HTTP_COOKIE=zelconf_session=../../config/configweb.password", Submission(), kForbidden, "", nullptr},
+        {"AnHourWithoutUseEndsASession", "PAGE|session=idle", "sessionid=1234", kToSignIn, "", nullptr},
+        {"TwelveHoursEndASession", "POST|session=aged", Submission(), kForbidden, "", nullptr},
+        {"ASignedOutTokenIsNoSession", "PAGE|session=ended", "sessionid=1234", kToSignIn, "", nullptr, 0, "Signed out from 192.0.2.50"},
+        {"APasswordChangeEndsEverySession", "PAGE|session=renewed", "sessionid=1234", kToSignIn, "", nullptr},
+        {"SignOutClearsTheCookie", "POST|signin.cgi|session=live", "sessionid=77&signout=Sign+Out",
+         "Set-Cookie: zelconf_session=; HttpOnly; SameSite=Strict; Path=/zelconf; Max-Age=0\n"
+         "Location: signin.cgi?sessionid=77&page=tolsettings.cgi&signedout=1\n\n\n", "", nullptr},
+        {"TheSignInPageAsksForThePassword", "GET|signin.cgi|password", "sessionid=77&page=lansettings.cgi&signedout=1",
+         "<title>ORVA Configuration Manager - Sign In</title>|<p class=\"saved\" >You have signed out.</p>|action=\"/zelconf/signin.cgi\"|"
+         "name=\"page\" value=\"lansettings.cgi\"|<label for=\"password\" >Password</label>|name=\"signin\" value=\"Sign In\"|!active", "", nullptr},
+        {"SignedInTheSignInGoesToThePage", "GET|signin.cgi|session=live", "sessionid=5&page=selftest.cgi", "Location: selftest.cgi?sessionid=5\n\n\n", "", nullptr},
+        {"ACrossSiteSignInIsRefused", std::string(kSignIn) + "|HTTP_ORIGIN=null|HTTP_HOST=192.0.2.10", kRightPassword,
+         "Location: signin.cgi?sessionid=77&page=deviceinformation.cgi\n\n\n", "", nullptr, 0, "Cross-site sign-in or sign-out refused|!Signed in"},
+        {"HeadNeverSignsIn", "HEAD|signin.cgi|password", kRightPassword, "Content-Type: text/html\n\n", "", nullptr, 0, "!Signed in"},
+        {"FourFailuresLeaveTheAddressOpen", std::string(kSignIn) + "|failed=4@192.0.2.7", kRightPassword, SIGNED_IN("", ".*"), "", nullptr},
+        {"TheSixthAttemptIsRefusedUnchecked", std::string(kSignIn) + "|failed=5@192.0.2.7", kRightPassword,
+         "<p class=\"failure\" >Too many failed sign-ins|!Set-Cookie", "", nullptr, 0,
+         "Wrong password from 192.0.2.7|error configwebloghandler SignInCgi Sign-in from 192.0.2.7 refused unchecked|!Signed in"},
+        {"AnotherAddressStillSignsIn", std::string(kSignIn) + "|failed=5@192.0.2.8", kRightPassword, SIGNED_IN("", ".*"), "", nullptr},
+        {"ThirtyFailuresRefuseEveryAddress", std::string(kSignIn) + "|failed=30@*", kRightPassword, "Too many failed sign-ins|!Set-Cookie", "", nullptr},
     };
     // clang-format on
+}
+
+// A session signed in with kPassword, as the cookie names it: "live", "forged" (another
+// secret), "truncated", "idle" (unused for an hour), "aged" (begun twelve hours ago), "ended"
+// (signed out) or "renewed" (the password set again since).
+std::string Cookie(const std::string& kind) {
+    const auto signIn = [](const std::string& body, const std::string& cookie) {
+        Program program = Program::Cgi(PROGRAMS_DIR "/signin.cgi", "POST", body);
+        program.env.insert({{"REMOTE_ADDR", "192.0.2.50"}, {AccessGate::kCookieVariable, cookie}});
+        return program.Run().out;
+    };
+    const std::string answer = signIn(std::string("password=") + kPassword, "");
+    std::string token = answer.substr(answer.find('=') + 1, SessionStore::kTokenLength);
+    const std::string file = SessionStore::kFolder + ("/" + token.substr(0, SessionStore::kIdLength));
+    const std::string cookie = std::string(AccessGate::kCookieName) + "=";
+    const time_t now = std::time(nullptr);
+    const timespec used[] = {{0, UTIME_OMIT}, {now - static_cast<time_t>(SessionStore::kIdleSeconds), 0}};
+    EXPECT_TRUE(kind != "idle" || ::utimensat(AT_FDCWD, file.c_str(), used, 0) == 0);
+    const std::string began = std::to_string(now - SessionStore::kLifeSeconds);
+    if (kind == "aged") Write(file, token.substr(SessionStore::kIdLength) + " " + began + "\n");
+    if (kind == "ended") signIn("signout=1", cookie + token);
+    Program tool({ZELCONFIG_BINARY, "passwd"});
+    tool.input = "Workshop-8\n";
+    EXPECT_TRUE(kind != "renewed" || tool.Run().status == 0);
+    if (kind == "forged") token.back() = token.back() == '0' ? '1' : '0';
+    if (kind == "truncated") token.pop_back();
+    return "theme=dark; " + cookie + token;  // among the cookies of other programs
+}
+
+void Prepare(const std::vector<std::string>& words, Program& program) {
+    for (const std::string& word : words) {
+        const std::string name = word.substr(0, word.find('='));
+        if (name != "password" && name != "failed" && name != "session") continue;
+        program.env.erase(name);
+        Write(PasswordFile::kPath, kPasswordHash);
+        const size_t at = word.find('@');
+        for (int i = 0; name == "failed" && i < std::stoi(word.substr(7)); ++i) {
+            Program guess = Program::Cgi(PROGRAMS_DIR "/signin.cgi", "POST", "password=Wrong-guess");
+            const std::string address = word.substr(at + 1);
+            guess.env["REMOTE_ADDR"] = address == "*" ? "198.51.100." + std::to_string(i) : address;
+            guess.Run();
+        }
+        if (name == "session") program.env.emplace(AccessGate::kCookieVariable, Cookie(word.substr(8)));
+    }
 }
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
@@ -275,6 +376,7 @@ TEST_P(RequestTest, AnswersAndLeavesTheFiles) {
         if (word[0] == '-') program.env.erase(word.substr(1));
         if (equals != std::string::npos) program.env[word.substr(0, equals)] = word.substr(equals + 1);
     }
+    Prepare(method, program);
     const Outcome outcome = program.Run(has("closed"));
     EXPECT_EQ(outcome.status, 0);
     const cgianswer::Shape shape = cgianswer::Inspect(outcome.out);
@@ -317,13 +419,16 @@ TEST(HostileFileTest, BothProgramsAnswerAndASubmissionIsStoredOverAnyContent) {
 }
 
 // Every page as the browser gets it, fresh and after a rejected submission and a failed
-// save, and the removal confirmation: tidy finds no error in its markup (only warnings).
+// save, the removal confirmation and the sign-in: tidy finds no error in its markup (only
+// warnings).
 TEST(PageMarkupTest, NoPageHasAMarkupError) {
     for (const std::string page : {"tolsettings.cgi?sessionid=1&outletwrong=1&outlet=%3C&tolurl=%22",
                                    "settolsettings.cgi?sessionid=1&remove=1", "deviceinformation.cgi?sessionid=1",
                                    "deviceconfiguration.cgi?sessionid=1&savefailed=1&hostnamewrong=1&color=%3C",
                                    "lansettings.cgi?sessionid=1&saved=1&ipwrong=1&discovermode=1", "selftest.cgi?sessionid=1",
-                                   "wlansettings.cgi?sessionid=1&security=106&wpafailed=1&identitywrong=1"}) {
+                                   "wlansettings.cgi?sessionid=1&security=106&wpafailed=1&identitywrong=1",
+                                   "signin.cgi?sessionid=1&signedout=1"}) {
+        if (page.rfind("signin", 0) == 0) Write(PasswordFile::kPath, kPasswordHash);  // else a redirect
         const size_t query = page.find('?');
         const std::string answer =
             Program::Cgi((PROGRAMS_DIR "/" + page.substr(0, query)).c_str(), "GET", page.substr(query + 1)).Run().out;

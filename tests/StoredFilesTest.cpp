@@ -1,15 +1,19 @@
 // Rules on texts that the end-to-end rows can't isolate (the device C library's number
 // conversions, the key=value syntax, the session id, the address syntax of the form fields,
-// where a request comes from), and the stored files in the private root: the agent
-// configuration file with its backup and rotation, and the change list.
+// where a request comes from, when failed sign-ins refuse one), and the stored files in the
+// private root: the agent configuration file with its backup and rotation, the change list,
+// the sign-in sessions.
 
 #include <cgicc/Cgicc.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <sstream>
 
 #include "AgentConfiguration.h"
@@ -21,6 +25,8 @@
 #include "InitialParameters.h"
 #include "NetDev.h"
 #include "RequestOrigin.h"
+#include "SessionStore.h"
+#include "SignInLimit.h"
 #include "ZelConfig.h"
 
 namespace {
@@ -46,6 +52,10 @@ std::string Apply(const std::string& rule, std::string t) {
     if (rule == "ip") return NetDev::IsValidIp(t) ? "ok" : "no";
     if (rule == "name") return NetDev::IsValidHostName(t) ? "ok" : "no";
     if (rule == "hostname") return DeviceConfigurationCgi::IsHostName(t) ? "ok" : "no";
+    int64_t now = 0;  // "FILE|NOW ADDRESS": whether the failures of that file refuse the address
+    std::istringstream(t.substr(t.find('|') + 1)) >> now >> site;
+    const bool refused = SignInLimit::Refuses(SignInLimit::Parse(t.substr(0, t.find('|'))), site, now);
+    if (rule == "limit") return refused ? "refused" : "open";
     Write("/tmp/props", t);  // "k": the value of "k" in a file of this text
     ZelConfig::ReadFileProperty("/tmp/props", "k", found);
     return found;
@@ -54,6 +64,9 @@ std::string Apply(const std::string& rule, std::string t) {
 TEST(TextRulesTest, ConversionsAndChecksGiveTheDeviceResults) {
     const std::string label(63, 'a'), tooLong = label + "." + label + "." + label + "." + std::string(62, 'b');
     const std::string piece(8189, 'v');  // "k=" and these make one piece of 8191 bytes
+    const std::string five = "100 a\n110 a\n120 a\n130 a\n140 a\n";
+    std::string fromAll = "x\n 99 z\n";  // lines of another form are skipped
+    for (int i = 1; i < 30; ++i) fromAll += "100 10.0.0." + to_string(i) + "\n";
     // clang-format off
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"atoi", "  \t\n\v\f\r42", "42"}, {"atoi", "+8", "8"}, {"atoi", "12abc", "12"}, {"atoi", "- 3", "0"},
@@ -88,6 +101,10 @@ TEST(TextRulesTest, ConversionsAndChecksGiveTheDeviceResults) {
         {"ip", "0.0.65535", "ok"}, {"ip", "0.0.65536", "no"}, {"ip", "08", "no"}, {"ip", "1..2", "no"},
         {"ip", "1.2 ", "no"}, {"hostname", "dev-7", "ok"}, {"hostname", label, "ok"}, {"hostname", label + "a", "no"},
         {"hostname", "a.b", "no"}, {"hostname", "dev-", "no"}, {"hostname", "", "no"}, {"hostname", "a_b", "no"},
+        {"limit", five + "|141 a", "refused"}, {"limit", five + "|199 a", "refused"}, {"limit", five + "|200 a", "open"},
+        {"limit", five + "|141 b", "open"}, {"limit", five.substr(6) + "|141 a", "open"},
+        {"limit", "100 a\n110 a\n120 a\n130 a\n160 a\n|161 a", "open"}, {"limit", fromAll + "100 c\n|159 b", "refused"},
+        {"limit", fromAll + "100 c\n|160 b", "open"}, {"limit", fromAll + "|101 b", "open"},
     };
     // clang-format on
     for (const auto& [rule, text, result] : cases) {
@@ -167,6 +184,31 @@ TEST(StoredFilesTest, ChangeListReadsLikeAtoiAndMergesOverTheFileAsItIsNow) {
         Write(kChangeList, "6;1\n");  // another request ends meanwhile
     }
     EXPECT_EQ(Read(kChangeList), "3;0\n6;1\n12;0\n");
+}
+
+// Sessions in a folder for this user alone, one file each for its owner alone; the one used
+// longest ago makes room for the next.
+TEST(StoredFilesTest, SessionsAreKeptPrivatelyAndAtMostSixteen) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> tokens;
+    for (size_t i = 0; i < SessionStore::kMaxSessions; ++i) {
+        tokens.push_back(SessionStore::Begin());
+        const std::string file = SessionStore::kFolder + ("/" + tokens[i].substr(0, SessionStore::kIdLength));
+        const timespec used[] = {{0, UTIME_OMIT}, {std::time(nullptr) - 100 + static_cast<time_t>(i), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), used, 0), 0);
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    }
+    EXPECT_EQ(fs::status(SessionStore::kFolder).permissions(), fs::perms::owner_all);
+    EXPECT_TRUE(SessionStore::Continue(tokens[0]));
+    tokens.push_back(SessionStore::Begin());
+    for (size_t i = 0; i < tokens.size(); ++i) EXPECT_EQ(SessionStore::Continue(tokens[i]), i != 1) << i;
+    const std::string ended = SessionStore::kFolder + ("/" + tokens[2].substr(0, SessionStore::kIdLength));
+    const time_t hourAgo = std::time(nullptr) - static_cast<time_t>(SessionStore::kIdleSeconds);
+    const timespec longAgo[] = {{0, UTIME_OMIT}, {hourAgo, 0}};
+    EXPECT_TRUE(::utimensat(AT_FDCWD, ended.c_str(), longAgo, 0) == 0 && !SessionStore::Continue(tokens[2]));
+    EXPECT_FALSE(Exists(ended));  // removed when met
+    ASSERT_EQ(::chmod(SessionStore::kFolder, 0755), 0);  // open to others: not trusted
+    EXPECT_FALSE(SessionStore::Continue(tokens[0]) || !SessionStore::Begin().empty());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "DeviceColor.h"
 #include "HtmlEscaping.h"
 #include "InitialParameters.h"
+#include "PasswordFile.h"
 #include "StateSummary.h"
 
 namespace {
@@ -156,6 +157,7 @@ void DeviceInformationCgi::HandleRequest(cgicc::Cgicc& cgi) {
     style.SetTitle(kTitle);
     style.WriteHead();
     cgicc::HTMLElement* content = style.WriteBodyStart(parameters.GetSessionId(), "");
+    if (!PasswordFile::IsSet()) content->add(cgicc::p(kNoPassword).set("class", kWarningClass));
     for (cgicc::HTMLElement* part : parts) content->add(part);
 }
 

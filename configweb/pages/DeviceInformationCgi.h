@@ -13,6 +13,7 @@ class AgentConfiguration;
 // The Device Information page ("deviceinformation.cgi"), read-only: every attribute of the
 // store once, grouped as a technician reads them, live values computed for this request,
 // the device color with its swatch and the state summary decoded into its four parts.
+// While no password is set, a warning above the groups says so and how to set one.
 class DeviceInformationCgi {
 public:
     // How a value is shown.
@@ -53,6 +54,10 @@ public:
     static constexpr const char* kTitle = "Device Information";
     static constexpr const char* kGroupClass = "Information";
     static constexpr const char* kSummaryTitle = "State Summary";
+    static constexpr const char* kWarningClass = "warning";
+    static constexpr const char* kNoPassword =
+        "No password is set: anyone on the network can change this device. Set one on the "
+        "device with the command <code>zelconfig passwd</code>.";
 
     DeviceInformationCgi();
     DeviceInformationCgi(const DeviceInformationCgi&) = delete;

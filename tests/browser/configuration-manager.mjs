@@ -1,19 +1,20 @@
 // The Configuration Manager as a technician uses it, in headless Chromium driven over WebDriver.
+// A password is set first: the page asks for it, a wrong one is refused, the right one signs in.
 // TOL Settings: reject, correct, store, and remove the settings (declined once, then confirmed);
 // a removal posted by a page of another site changes nothing. Then every page through the
-// navigation, and Device Configuration saved and read back. Runs in the private root of
-// browser-test.
+// navigation, and Device Configuration saved and read back. Signing out ends the session: a
+// page opened afterwards asks for the password again. Runs in the private root of browser-test.
 //   node configuration-manager.mjs SOURCE_DIR PROGRAMS SCREENSHOT_DIR
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
 import { once } from 'node:events';
-import { cpSync, mkdirSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { cpSync, mkdirSync, mkdtempSync, readFileSync, symlinkSync, writeFileSync } from 'node:fs';
 
 const [SOURCE, PROGRAMS, SHOTS] = process.argv.slice(2);
 const SITE = 'http://127.0.0.1:8080', DRIVER = 'http://127.0.0.1:9515', WATCHDOG_MS = 90000;
 const CHROMIUM_FLAGS = `--headless --no-sandbox --disable-gpu --no-first-run --disable-dev-shm-usage
     --hide-scrollbars --window-size=1024,768 --user-data-dir=${mkdtempSync('/tmp/chromium-')}`;
-const TITLE = 'ORVA Configuration Manager - TOL Settings';
+const TITLE = 'ORVA Configuration Manager - TOL Settings', PASSWORD = 'Workshop-7';
 const KEYS = { outlet: 'tol.outlet', dealer: 'tol.dealer', toladdress: 'tol.address',
     tolport: 'tol.port', tolurl: 'tol.extendedurl', dns1: 'dns.server.1', dns2: 'dns.server.2' };
 const WPA_CONF = '/config/wpa_supplicant.conf';
@@ -187,8 +188,24 @@ async function deviceConfiguration() {
     await screenshot('device-configuration-saved');
 }
 
+// The sign-in page is shown, asked to return to `page`, saying `message` (or nothing).
+async function signInShown(page, message, shot) {
+    const shownNow = await script(`const all = (selector) => [...document.querySelectorAll(selector)];
+        return { title: document.title, page: document.querySelector('[name=page]').value,
+            signOut: all('[name=signout]').length, message: all('.Page p.failure, .Page p.saved').map((e) => e.innerText) };`);
+    assert.deepEqual(shownNow, { title: 'ORVA Configuration Manager - Sign In', page, signOut: 0,
+        message: message ? [message] : [] });
+    await screenshot(shot);
+}
+
 async function walk() {
     await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi` });
+    await signInShown('tolsettings.cgi', '', 'sign-in');
+    await fill({ password: 'not-the-password' });
+    await press('signin');
+    await signInShown('tolsettings.cgi', 'Wrong password.', 'wrong-password');
+    await fill({ password: PASSWORD });
+    await press('signin');
     const { url: _url, sessionId: id, ...opened } = await shown();
     sessionId = id;
     assert.match(sessionId, /^\d+$/);
@@ -206,12 +223,19 @@ async function walk() {
     const stored = { ...entered, outlet: '7', dealer: '000042', tolport: '5302' };
     await step(['submit'], 'settings-stored', stored, stored);
 
-    // A page of another site (a data: document) posts the removal's "Yes": nothing changes.
+    // A page of another site (a data: document) posts the removal's "Yes": the browser sends no
+    // session cookie with it, and nothing changes.
     const form = `<form method="post" action="${SITE}/zelconf/settolsettings.cgi">
         <input name="sessionid" value="${sessionId}">
         <input type="submit" name="removeyes" value="Yes">`;
     await command('POST', '/url', { url: `data:text/html,${encodeURIComponent(form)}` });
-    await step(['removeyes'], 'removal-from-another-site-refused', stored, stored);
+    await press('removeyes');
+    assert.equal(await script('return document.body.innerText.trim();'),
+        'Forbidden: sign in first at /zelconf/signin.cgi');
+    assert.deepEqual(storedSettings(), stored);
+    await screenshot('removal-from-another-site-refused');
+    await command('POST', '/url', { url: `${SITE}/zelconf/tolsettings.cgi?sessionid=${sessionId}` });
+    await step([], 'settings-kept', stored, stored);
     await press('remove');  // the confirmation, whose buttons the next steps press
     await screenshot('remove-confirmation');
     await step(['removeno'], 'remove-declined', stored, stored);
@@ -225,19 +249,27 @@ async function walk() {
     await press('run');
     assert.equal(await script('return document.querySelectorAll("table.Checks td.passed").length > 0;'), true);
     await navigate('TOL Settings', 'tol-settings-again');
+    await press('signout');
+    await signInShown('tolsettings.cgi', 'You have signed out.', 'signed-out');
+    await command('POST', '/url', { url: `${SITE}/zelconf/deviceconfiguration.cgi?sessionid=${sessionId}` });
+    await signInShown('deviceconfiguration.cgi', '', 'page-after-signing-out');
 }
 
 // The web server's folder as on the device, lighttpd handing the CGIs a sanitizer build's
 // settings; the dialog shows all seven fields in this discovery mode.
 cpSync(PROGRAMS, '/tmp/bin/configweb');
 mkdirSync('/tmp/www/zelconf', { recursive: true });
-assert.equal(spawnSync('/tmp/bin/configweb', ['--install', '/tmp/www/zelconf']).status, 0);
+// Only the CGIs: the web server hands out any other file of the folder as it is.
+for (const name of spawnSync('/tmp/bin/configweb', ['--list']).stdout.toString().split('\n')) {
+    if (name.endsWith('.cgi')) symlinkSync('/tmp/bin/configweb', `/tmp/www/zelconf/${name}`);
+}
 cpSync(`${SOURCE}/configweb/style`, '/tmp/www/style', { recursive: true });
 const env = ['ASAN_OPTIONS', 'UBSAN_OPTIONS'].map((n) => `"${n}" => "${process.env[n] ?? ''}"`);
 writeFileSync('/tmp/lighttpd.conf', readFileSync(`${SOURCE}/scripts/lighttpd.conf`, 'latin1')
     .replaceAll('@PORT@', '8080').replaceAll('@WWW@', '/tmp/www') +
     `server.modules += ("mod_setenv")\nsetenv.add-environment = (${env.join(', ')})\n`);
 writeFileSync('/config/agent.configuration', 'network.config.discover.mode=1\n');
+assert.equal(spawnSync('/tmp/bin/configweb', ['zelconfig', 'passwd'], { input: `${PASSWORD}\n` }).status, 0);
 // The servers of the root; the end of one before the walk's fails the walk.
 const servers = [['/usr/sbin/lighttpd', '-D', '-f', '/tmp/lighttpd.conf'],
     ['/usr/bin/chromedriver', '--port=9515', '--log-level=WARNING',

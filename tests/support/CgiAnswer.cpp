@@ -8,7 +8,7 @@ namespace cgianswer {
 namespace {
 
 #define VALUE "=[-A-Za-z0-9%._~/:]*"
-const std::regex kHeaderLine("(Location|Status|Content-Type): [^\\x00-\\x1f\\x7f]+");
+const std::regex kHeaderLine("(Location|Status|Content-Type|Set-Cookie): [^\\x00-\\x1f\\x7f]+");
 const std::regex kRedirect("tolsettings\\.cgi\\?sessionid=-?[0-9]+((&(outlet|dealer|toladdress|tolport|tolurl|dns1|dns2)"
                            "wrong=1)*&outlet" VALUE "&dealer" VALUE "&toladdress" VALUE "&tolport" VALUE "&tolurl" VALUE
                            "&dns1" VALUE "&dns2" VALUE "|&savefailed=1(&outlet" VALUE "&dealer" VALUE "&toladdress"

@@ -4,11 +4,11 @@
 #include <string>
 
 // What an answer of the programs may look like: one header block of the fields "Location",
-// "Status" and "Content-Type" (each once at most, no control byte), ended by an empty line;
-// a redirect names "tolsettings.cgi?sessionid=" and the id, after a failed submission with
-// the flags of rejected fields and the seven values, percent-encoded, after a failed save
-// with its flag and the seven values; another page's redirect names that page, the id and
-// percent-encoded parameters.
+// "Status", "Content-Type" and "Set-Cookie" (each once at most, no control byte), ended by
+// an empty line; a redirect names "tolsettings.cgi?sessionid=" and the id, after a failed
+// submission with the flags of rejected fields and the seven values, percent-encoded, after
+// a failed save with its flag and the seven values; another page's redirect names that
+// page, the id and percent-encoded parameters.
 namespace cgianswer {
 
 struct Shape {

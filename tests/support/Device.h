@@ -15,6 +15,10 @@ constexpr const char* kPipe = "/tmp/zelcom/tol";
 constexpr const char* kLog = "/tmp/log/configweb.log";
 // Each call of a tool stand-in, one line "NAME ARGS" (see tests/sandbox/recording-stub).
 constexpr const char* kCalls = "/stubs/calls.log";
+// A technician password and a yescrypt hash of it (of a low cost, which the check follows).
+constexpr const char* kPassword = "Workshop-7";
+constexpr const char* kPasswordHash =
+    "$y$j75$nDTNzNTieVTHLzrH7YcuP0$dc47ULUMfHQDU3JlXg6aLOdNF9W0jAaXcp0iJGi6pz5\n";
 
 // The whole file, or "" when it can't be read.
 std::string Read(const std::string& path);
