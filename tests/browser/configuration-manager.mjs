@@ -264,10 +264,14 @@ for (const name of spawnSync('/tmp/bin/configweb', ['--list']).stdout.toString()
     if (name.endsWith('.cgi')) symlinkSync('/tmp/bin/configweb', `/tmp/www/zelconf/${name}`);
 }
 cpSync(`${SOURCE}/configweb/style`, '/tmp/www/style', { recursive: true });
-const env = ['ASAN_OPTIONS', 'UBSAN_OPTIONS'].map((n) => `"${n}" => "${process.env[n] ?? ''}"`);
+// The CGIs get the search path of the root's tool stand-ins (iw), which lighttpd doesn't hand on.
+const env = ['ASAN_OPTIONS', 'UBSAN_OPTIONS'].map((n) => `"${n}" => "${process.env[n] ?? ''}"`)
+    .concat(['"PATH" => "/stubs/bin:/usr/bin:/bin"']);
 writeFileSync('/tmp/lighttpd.conf', readFileSync(`${SOURCE}/scripts/lighttpd.conf`, 'latin1')
     .replaceAll('@PORT@', '8080').replaceAll('@WWW@', '/tmp/www') +
     `server.modules += ("mod_setenv")\nsetenv.add-environment = (${env.join(', ')})\n`);
+// The device's status and identity files, as the pages would find them on the device.
+assert.equal(spawnSync('sh', [`${SOURCE}/tests/support/complete-device`]).status, 0);
 writeFileSync('/config/agent.configuration', 'network.config.discover.mode=1\n');
 assert.equal(spawnSync('/tmp/bin/configweb', ['zelconfig', 'passwd'], { input: `${PASSWORD}\n` }).status, 0);
 // The servers of the root; the end of one before the walk's fails the walk.
