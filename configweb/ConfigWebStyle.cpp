@@ -124,7 +124,9 @@ void ConfigWebStyle::AddOption(cgicc::HTMLElement* list, const std::string& labe
     list->add(option);
 }
 
-std::string ConfigWebStyle::Background(const std::string& color) { return kBackgroundStyle + color; }
+std::string ConfigWebStyle::Background(const std::string& color) {
+    return kBackgroundStyle + color;
+}
 
 void ConfigWebStyle::AddChangeButtons(cgicc::HTMLElement* parent, bool showRemove, bool enabled) {
     auto* box = new cgicc::div();

@@ -148,7 +148,12 @@ public:
 private:
     constexpr FormField(Kind kind, const char* element, const char* key, const char* label,
                         const char* expected, Check accepts)
-        : kind(kind), element(element), key(key), label(label), expected(expected), accepts(accepts) {}
+        : kind(kind),
+          element(element),
+          key(key),
+          label(label),
+          expected(expected),
+          accepts(accepts) {}
 };
 
 #endif

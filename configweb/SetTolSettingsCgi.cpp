@@ -100,8 +100,9 @@ bool SetTolSettingsCgi::CheckTolUrl(const std::string& value, const FormState&) 
 // The first DNS server is required when the server address accepted before is a host
 // name; with an IPv4 server address any value will do.
 bool SetTolSettingsCgi::CheckDns1(const std::string& value, const FormState& form) {
-    return NetDev::IsValidIp(form.Value(kTolAddressElement)) ? !HoldsControlCharacter(value)
-                                                             : !value.empty() && NetDev::IsValidIp(value);
+    return NetDev::IsValidIp(form.Value(kTolAddressElement))
+               ? !HoldsControlCharacter(value)
+               : !value.empty() && NetDev::IsValidIp(value);
 }
 
 bool SetTolSettingsCgi::CheckDns2(const std::string& value, const FormState&) {
@@ -113,7 +114,8 @@ bool SetTolSettingsCgi::DiscoveryModeGateOpen(const FormState& form) {
 }
 
 std::string SetTolSettingsCgi::PadDealer(const std::string& dealer) {
-    return std::string(dealer.size() < kDealerDigits ? kDealerDigits - dealer.size() : 0, '0') + dealer;
+    return std::string(dealer.size() < kDealerDigits ? kDealerDigits - dealer.size() : 0, '0') +
+           dealer;
 }
 
 void SetTolSettingsCgi::NotifySettingsChanged(const FormState&, std::string&) {

@@ -29,7 +29,8 @@ const char* HeaderText(const char* variable) {
 // operation of the handler reads one: through an accessor of its own.
 class SettingsHandler::Accepted : public FormState {
 public:
-    Accepted(const SettingsForm& form, const std::vector<std::string>& values, const cgicc::Cgicc& cgi)
+    Accepted(const SettingsForm& form, const std::vector<std::string>& values,
+             const cgicc::Cgicc& cgi)
         : form(form), values(values), cgi(cgi) {}
 
     const std::string& Value(const char* element) const override {
@@ -56,7 +57,8 @@ private:
 SettingsHandler::SettingsHandler(const SettingsForm& form)
     : form(form),
       kLogSource(SettingsForm::kHandlerPrefix + std::string(form.name)),
-      values(form.fieldCount), edited(form.fieldCount, true) {}
+      values(form.fieldCount),
+      edited(form.fieldCount, true) {}
 
 SettingsHandler::~SettingsHandler() = default;
 
@@ -151,14 +153,17 @@ bool SettingsHandler::CheckField(const cgicc::Cgicc& cgi, std::size_t index) {
         } else {
             WEB_ERROR(FormField::kNotSet, field.element);
         }
-        if (field.absent == FormField::Absent::kFlagged) AppendFlag(field.element + std::string(SettingsForm::kWrongSuffix));
+        if (field.absent == FormField::Absent::kFlagged)
+            AppendFlag(field.element + std::string(SettingsForm::kWrongSuffix));
         edited[index] = field.absent != FormField::Absent::kKeeps;
-        return field.absent == FormField::Absent::kPasses || field.absent == FormField::Absent::kKeeps;
+        return field.absent == FormField::Absent::kPasses ||
+               field.absent == FormField::Absent::kKeeps;
     }
     // An empty secret keeps the stored one; without one it is missing.
     const bool secret = field.kind == FormField::Kind::kSecret;
     std::string stored;
-    if (secret && value.empty() && before.FindStored(field.key, stored) && !stored.empty()) return true;
+    if (secret && value.empty() && before.FindStored(field.key, stored) && !stored.empty())
+        return true;
     if ((secret && value.empty()) || !IsListed(field, value, before) ||
         (field.accepts != nullptr && !field.accepts(value, before))) {
         Reject(field, value);
@@ -169,10 +174,12 @@ bool SettingsHandler::CheckField(const cgicc::Cgicc& cgi, std::size_t index) {
 }
 
 // A select takes one of its options, or the stored value when it keeps unlisted ones.
-bool SettingsHandler::IsListed(const FormField& field, const std::string& value, const FormState& form) const {
+bool SettingsHandler::IsListed(const FormField& field, const std::string& value,
+                               const FormState& form) const {
     if (field.kind != FormField::Kind::kSelect || field.IsOption(value)) return true;
     std::string stored;
-    return field.keepsUnlisted && !value.empty() && form.FindStored(field.key, stored) && value == stored;
+    return field.keepsUnlisted && !value.empty() && form.FindStored(field.key, stored) &&
+           value == stored;
 }
 
 void SettingsHandler::Reject(const FormField& field, const std::string& value) {
@@ -191,11 +198,13 @@ bool SettingsHandler::Save(AgentConfiguration& configuration, bool removal) {
     AgentConfiguration::Properties properties;
     for (std::size_t i = 0; i < form.fieldCount; ++i) {
         const FormField& field = form.fields[i];
-        const bool cleared = removal || (!edited[i] && field.unedited == FormField::Unedited::kCleared);
+        const bool cleared =
+            removal || (!edited[i] && field.unedited == FormField::Unedited::kCleared);
         if (cleared) {
             properties.emplace_back(field.key, "");
         } else if (edited[i] && !(field.kind == FormField::Kind::kSecret && values[i].empty())) {
-            properties.emplace_back(field.key, field.storedForm ? field.storedForm(values[i]) : values[i]);
+            properties.emplace_back(field.key,
+                                    field.storedForm ? field.storedForm(values[i]) : values[i]);
         }
     }
     return configuration.SetAll(properties);

@@ -17,11 +17,13 @@
 // others read through the page's accessor, each at most once.
 class SettingsPage::Shown : public FormState {
 public:
-    Shown(const SettingsForm& form, const std::vector<Row>& rows, const AgentConfiguration& configuration,
-          const cgicc::Cgicc& cgi)
+    Shown(const SettingsForm& form, const std::vector<Row>& rows,
+          const AgentConfiguration& configuration, const cgicc::Cgicc& cgi)
         : form(form), rows(rows), configuration(configuration), cgi(cgi) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            read[form.fields[i].key] = rows[i].found ? rows[i].stored : form.fields[i].key + std::string(AgentConfiguration::kNotFound);
+            read[form.fields[i].key] =
+                rows[i].found ? rows[i].stored
+                              : form.fields[i].key + std::string(AgentConfiguration::kNotFound);
         }
     }
 
@@ -69,7 +71,8 @@ void SettingsPage::HandleRequest(cgicc::Cgicc& cgi) {
     if (Reloads()) style.AddScript(kChoiceScript);
     style.WriteHead();
     cgicc::HTMLElement* content = style.WriteBodyStart(parameters.GetSessionId(), "");
-    if (saveFailed) content->add(cgicc::p(SettingsForm::kSaveFailedText).set("class", kFailureClass));
+    if (saveFailed)
+        content->add(cgicc::p(SettingsForm::kSaveFailedText).set("class", kFailureClass));
     if (saved) content->add(cgicc::p(SettingsForm::kSavedText).set("class", kSavedClass));
     if (!notices.empty()) content->add(cgicc::div(notices));
     content->add(CreateForm(parameters.GetSessionId()));
@@ -104,7 +107,8 @@ void SettingsPage::ReadRows(const cgicc::Cgicc& cgi, const AgentConfiguration& c
         row.editable = field.editable == nullptr || field.editable(shown);
         const bool kept = !row.editable && field.unedited == FormField::Unedited::kKept;
         if (kept && field.kind != FormField::Kind::kSecret) row.value = row.stored;
-        if (field.current != nullptr && !configuration.Store().GetAttribute(field.current, row.current)) {
+        if (field.current != nullptr &&
+            !configuration.Store().GetAttribute(field.current, row.current)) {
             row.current.clear();
         }
     }
@@ -142,7 +146,8 @@ cgicc::HTMLElement* SettingsPage::CreateForm(int32_t sessionId) const {
     formElement->add(hidden);
     auto* table = new cgicc::table();
     table->set("class", kFieldsClass);
-    for (std::size_t i = 0; i < form.fieldCount; ++i) table->add(CreateRow(form.fields[i], rows[i]));
+    for (std::size_t i = 0; i < form.fieldCount; ++i)
+        table->add(CreateRow(form.fields[i], rows[i]));
     formElement->add(table);
     ConfigWebStyle::AddChangeButtons(formElement, form.removable, true);
     return formElement;
@@ -158,12 +163,15 @@ cgicc::HTMLElement* SettingsPage::CreateRow(const FormField& field, const Row& r
         entry.add(cgicc::span(kSecretStored).set("class", kUnitClass));
     }
     if (row.wrong) {
-        entry.add(cgicc::span(kExpectedPrefix + std::string(field.expected)).set("class", kMessageClass));
+        entry.add(
+            cgicc::span(kExpectedPrefix + std::string(field.expected)).set("class", kMessageClass));
     }
     auto* tableRow = new cgicc::tr(cgicc::td(cgicc::label(field.label).set("for", field.element)));
     tableRow->add(entry);
     if (field.current != nullptr) {
-        const std::string now = kCurrentPrefix + (row.current.empty() ? ConfigWebStyle::kNotAvailable : HtmlEscaping::Escape(row.current));
+        const std::string now =
+            kCurrentPrefix + (row.current.empty() ? ConfigWebStyle::kNotAvailable
+                                                  : HtmlEscaping::Escape(row.current));
         tableRow->add(cgicc::td(now).set("class", kCurrentClass));
     }
     return tableRow;
@@ -196,7 +204,8 @@ void SettingsPage::AddSelect(cgicc::HTMLElement* cell, const FormField& field, c
         if (selected) swatch = option.swatch;
     }
     for (const std::string* own : {&row.stored, &row.value}) {
-        if (!field.keepsUnlisted || own->empty() || field.IsOption(*own) || (own == &row.value && *own == row.stored)) {
+        if (!field.keepsUnlisted || own->empty() || field.IsOption(*own) ||
+            (own == &row.value && *own == row.stored)) {
             continue;
         }
         const std::string text = HtmlEscaping::Escape(*own);
@@ -204,6 +213,8 @@ void SettingsPage::AddSelect(cgicc::HTMLElement* cell, const FormField& field, c
     }
     cell->add(list);
     if (swatch != nullptr) {
-        cell->add(cgicc::span("&nbsp;").set("class", kSwatchClass).set("style", ConfigWebStyle::Background(swatch)));
+        cell->add(cgicc::span("&nbsp;")
+                      .set("class", kSwatchClass)
+                      .set("style", ConfigWebStyle::Background(swatch)));
     }
 }

@@ -63,10 +63,13 @@ bool WpaConf::IsWritable(const std::string& value, bool quoted) {
     return true;
 }
 
-bool WpaConf::IsSsid(const std::string& ssid) { return ssid.size() <= kMaxSsidBytes && IsWritable(ssid, true); }
+bool WpaConf::IsSsid(const std::string& ssid) {
+    return ssid.size() <= kMaxSsidBytes && IsWritable(ssid, true);
+}
 
 bool WpaConf::IsKey(const std::string& psk) {
-    return IsRawKey(psk) || (psk.size() >= kMinPassphrase && psk.size() <= kMaxPassphrase && IsWritable(psk, true));
+    return IsRawKey(psk) ||
+           (psk.size() >= kMinPassphrase && psk.size() <= kMaxPassphrase && IsWritable(psk, true));
 }
 
 int WpaConf::CreateWpaConf(const std::string& path) {

@@ -88,7 +88,8 @@ int ZelConfigTool::Set(const Arguments& keyAndValue) {
     const std::string& value = keyAndValue[1];
     // Every reader trims a value: blanks at its ends would be reported stored and then lost.
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    if (!value.empty() && (blank(value.front()) || blank(value.back()))) return Failure(Format(kBlankEnds, key));
+    if (!value.empty() && (blank(value.front()) || blank(value.back())))
+        return Failure(Format(kBlankEnds, key));
     AgentConfiguration configuration;
     if (!configuration.Set(key, value)) return Failure(Format(kCantSet, key));
     WEB_INFO(kPropertySet, key.c_str());

@@ -20,13 +20,13 @@
 #include "DeviceConfigurationCgi.h"
 #include "DeviceInformationCgi.h"
 #include "LanSettingsCgi.h"
-#include "SelfTestCgi.h"
-#include "WlanSettingsCgi.h"
 #include "RequestRunner.h"
+#include "SelfTestCgi.h"
 #include "SetTolSettingsCgi.h"
 #include "SettingsHandler.h"
 #include "SettingsPage.h"
 #include "SignInCgi.h"
+#include "WlanSettingsCgi.h"
 #include "ZelConfigTool.h"
 
 namespace {
@@ -123,7 +123,8 @@ const char* BaseName(const char* path) {
 // The absolute path of this executable: the path it was started by, or the kernel's.
 std::string SelfPath(const char* startedAs) {
     char path[PATH_MAX];
-    if (std::strchr(startedAs, '/') != nullptr && ::realpath(startedAs, path) != nullptr) return path;
+    if (std::strchr(startedAs, '/') != nullptr && ::realpath(startedAs, path) != nullptr)
+        return path;
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
     return std::string(path, length > 0 ? static_cast<size_t>(length) : 0);
 }
@@ -150,7 +151,9 @@ int List() {
 int Unknown(const char* name) {
     std::cerr << kSelf << ": no program named '" << name << "'; the programs are:";
     for (const Program& program : kPrograms) std::cerr << " " << Name(program);
-    std::cerr << "\n" << kSelf << " " << kInstall << " DIR links them all in DIR, " << kList << " lists them\n";
+    std::cerr << "\n"
+              << kSelf << " " << kInstall << " DIR links them all in DIR, " << kList
+              << " lists them\n";
     return kUnknownProgram;
 }
 
@@ -159,7 +162,8 @@ int Unknown(const char* name) {
 int main(int argc, char** argv) {
     std::vector<const char*> words(argv, argv + argc);
     if (!words.empty() && std::strcmp(BaseName(words[0]), kSelf) == 0) words.erase(words.begin());
-    if (words.size() == 2 && std::strcmp(words[0], kInstall) == 0) return Install(SelfPath(argv[0]), words[1]);
+    if (words.size() == 2 && std::strcmp(words[0], kInstall) == 0)
+        return Install(SelfPath(argv[0]), words[1]);
     if (words.size() == 1 && std::strcmp(words[0], kList) == 0) return List();
     const char* name = words.empty() ? "" : BaseName(words[0]);
     for (const Program& program : kPrograms) {

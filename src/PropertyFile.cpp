@@ -66,9 +66,9 @@ PropertyFile::PropertyFile(InputFile& file) {
     const auto byKey = [](const Property& a, const Property& b) { return a.first < b.first; };
     std::stable_sort(properties.begin(), properties.end(), byKey);
     // Of equal keys the last one read stays: the stable sort kept them in file order.
-    const auto last = std::unique(
-        properties.rbegin(), properties.rend(),
-        [](const Property& a, const Property& b) { return a.first == b.first; });
+    const auto last =
+        std::unique(properties.rbegin(), properties.rend(),
+                    [](const Property& a, const Property& b) { return a.first == b.first; });
     properties.erase(properties.begin(), last.base());
 }
 

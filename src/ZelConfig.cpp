@@ -272,7 +272,8 @@ bool ZelConfig::SaveAgentConfiguration() {
 bool ZelConfig::Saved(AtomicFile::Outcome outcome) {
     if (outcome != AtomicFile::Outcome::Replaced) {
         const bool unflushed = outcome == AtomicFile::Outcome::ReplacedUnflushed;
-        ZEL_ERROR(unflushed ? kNotFlushed : kCantSave, kAgentConfigurationPath, std::strerror(errno));
+        ZEL_ERROR(unflushed ? kNotFlushed : kCantSave, kAgentConfigurationPath,
+                  std::strerror(errno));
     }
     return outcome != AtomicFile::Outcome::Unchanged;
 }
@@ -283,8 +284,8 @@ bool ZelConfig::Saved(AtomicFile::Outcome outcome) {
 // the union: a property this process set takes the store's value, any other the file's.
 std::string_view ZelConfig::SaveContent(std::unique_ptr<char[]>& storage) const {
     InputFile live(kAgentConfigurationPath);
-    const auto parsed = live.IsOpen() ? std::make_unique<PropertyFile>(live)
-                                      : std::make_unique<PropertyFile>();
+    const auto parsed =
+        live.IsOpen() ? std::make_unique<PropertyFile>(live) : std::make_unique<PropertyFile>();
     const Properties& file = parsed->Sorted();
     Properties lines;
     lines.reserve(file.size() + attributes.size());

@@ -1,14 +1,13 @@
 // The producers of the store's start-up: what the device is, which software it runs, and
 // the declarations of its live state attributes.
 
-#include "ZelConfig.h"
-
 #include <sys/ioctl.h>
 
 #include "AttributeKeys.h"
 #include "InterfaceRequest.h"
 #include "VersionText.h"
 #include "WlanDeviceDetector.h"
+#include "ZelConfig.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
 // Reservation of the device by a client host, the host lock kept in the store, the state
 // summary and the color names.
 
-#include "ZelConfig.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +11,7 @@
 #include "AttributeKeys.h"
 #include "DeviceColor.h"
 #include "HostLock.h"
+#include "ZelConfig.h"
 #include "ZelLog.h"
 
 namespace {
@@ -99,7 +98,8 @@ bool ZelConfig::ReserveDevice(const std::string& owner, std::string& host, std::
     LockToHost(host);
     SetAttribute(kStateUuid, kReservedUuid, Value);
     SetAttribute(kStateCurrent, kStateReserved, Value);
-    for (const char* marker : {kForceConnectPath, kReservedMarkerPath, kRplusPath}) CreateMarker(marker);
+    for (const char* marker : {kForceConnectPath, kReservedMarkerPath, kRplusPath})
+        CreateMarker(marker);
     return true;
 }
 

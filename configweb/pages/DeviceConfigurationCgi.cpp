@@ -15,7 +15,8 @@ constexpr std::size_t kColorCount = std::size(DeviceColor::kColors);
 constexpr std::array<SelectOption, kColorCount> ColorOptions() {
     std::array<SelectOption, kColorCount> options{};
     for (std::size_t i = 0; i < kColorCount; ++i) {
-        options[i] = {DeviceColor::kColors[i].name, DeviceColor::kColors[i].name, DeviceColor::kColors[i].code};
+        options[i] = {DeviceColor::kColors[i].name, DeviceColor::kColors[i].name,
+                      DeviceColor::kColors[i].code};
     }
     return options;
 }
@@ -38,9 +39,14 @@ const FormField DeviceConfigurationCgi::kFields[] = {
 };
 // clang-format on
 
-const SettingsForm DeviceConfigurationCgi::kForm = {
-    ConfigPages::kDeviceConfiguration, "DeviceConfigurationCgi", kFields, std::size(kFields), false, true,
-    nullptr, nullptr};
+const SettingsForm DeviceConfigurationCgi::kForm = {ConfigPages::kDeviceConfiguration,
+                                                    "DeviceConfigurationCgi",
+                                                    kFields,
+                                                    std::size(kFields),
+                                                    false,
+                                                    true,
+                                                    nullptr,
+                                                    nullptr};
 
 DeviceConfigurationCgi::~DeviceConfigurationCgi() = default;
 

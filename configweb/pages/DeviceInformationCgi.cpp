@@ -76,7 +76,6 @@ constexpr Row kReservation[] = {
 };
 // clang-format on
 
-
 constexpr const char* kNone = "none";
 constexpr const char* kNoMacAddress = "00:00:00:00:00:00";
 constexpr const char* kNoAddress = "0.0.0.0";
@@ -94,8 +93,8 @@ std::string Memory(const std::string& value, const std::string& escaped) {
     if (!CNumber::ParseDecimal(value, kLargestFigure, kibibytes)) return escaped + " kB";
     char text[64];
     const uint64_t tenths = kibibytes * 10 / 1024;
-    std::snprintf(text, sizeof text, "%" PRIu64 ".%" PRIu64 " MiB (%s kB)", tenths / 10, tenths % 10,
-                  escaped.c_str());
+    std::snprintf(text, sizeof text, "%" PRIu64 ".%" PRIu64 " MiB (%s kB)", tenths / 10,
+                  tenths % 10, escaped.c_str());
     return text;
 }
 
@@ -105,7 +104,8 @@ std::string Date(const std::string& value, const std::string& escaped) {
     const std::time_t seconds = static_cast<std::time_t>(milliseconds / 1000);
     std::tm parts{};
     char text[64];
-    if (::gmtime_r(&seconds, &parts) == nullptr || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts) == 0) {
+    if (::gmtime_r(&seconds, &parts) == nullptr ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts) == 0) {
         return escaped;
     }
     return text;
@@ -122,8 +122,8 @@ std::string Swatch(const std::string& name, const std::string& escaped) {
     std::string code = name;
     DeviceColor::NameToCode(code);
     if (code == name) return escaped;
-    return escaped + " <span class=\"" + kSwatchClass + "\" style=\"" + ConfigWebStyle::Background(code) +
-           "\">&nbsp;</span>";
+    return escaped + " <span class=\"" + kSwatchClass + "\" style=\"" +
+           ConfigWebStyle::Background(code) + "\">&nbsp;</span>";
 }
 
 }  // namespace
@@ -177,13 +177,17 @@ std::string DeviceInformationCgi::Present(Shown shown, bool read, const std::str
         case Shown::kDecibelMilliwatts:
             return escaped + " dBm";
         case Shown::kYesNo:
-            return IsOneOf(value, "1", "true") ? "yes" : IsOneOf(value, "0", "false") ? "no" : escaped;
+            return IsOneOf(value, "1", "true")    ? "yes"
+                   : IsOneOf(value, "0", "false") ? "no"
+                                                  : escaped;
         case Shown::kOnOff:
             return value == "1" ? "on" : value == "0" ? "off" : escaped;
         case Shown::kPresence:
             return value == "1" ? "found" : value == "0" ? "not found" : escaped;
         case Shown::kReservationState:
-            return value == ZelConfig::kStateFree ? "free" : value == ZelConfig::kStateReserved ? "reserved" : escaped;
+            return value == ZelConfig::kStateFree       ? "free"
+                   : value == ZelConfig::kStateReserved ? "reserved"
+                                                        : escaped;
         case Shown::kColor:
             return Swatch(value, escaped);
         case Shown::kMacAddress:
@@ -195,16 +199,20 @@ std::string DeviceInformationCgi::Present(Shown shown, bool read, const std::str
     }
 }
 
-cgicc::HTMLElement* DeviceInformationCgi::CreateGroup(const Group& group, const AgentConfiguration& configuration) {
+cgicc::HTMLElement* DeviceInformationCgi::CreateGroup(const Group& group,
+                                                      const AgentConfiguration& configuration) {
     auto* section = new cgicc::div(cgicc::h2(group.title));
     cgicc::table table;
     table.set("class", kGroupClass);
     for (std::size_t i = 0; i < group.count; ++i) {
         const Row& row = group.rows[i];
         std::string value;
-        const bool read = row.shown == Shown::kMarker ? Exists(row.key)
-                                                      : HasSource(row) && configuration.Store().GetAttribute(row.key, value);
-        const std::string shown = row.shown == Shown::kMarker ? (read ? "present" : "absent") : Present(row.shown, read, value);
+        const bool read =
+            row.shown == Shown::kMarker
+                ? Exists(row.key)
+                : HasSource(row) && configuration.Store().GetAttribute(row.key, value);
+        const std::string shown = row.shown == Shown::kMarker ? (read ? "present" : "absent")
+                                                              : Present(row.shown, read, value);
         table.add(cgicc::tr(cgicc::th(row.label)).add(cgicc::td(shown)));
     }
     section->add(table);
@@ -219,7 +227,8 @@ cgicc::HTMLElement* DeviceInformationCgi::CreateSummary(const AgentConfiguration
     table.add(cgicc::tr(cgicc::th("Summary")).add(cgicc::td(HtmlEscaping::Escape(summary.Text()))));
     for (int i = 0; i < StateSummary::kParts; ++i) {
         const std::string& part = summary.Part(i);
-        table.add(cgicc::tr(cgicc::th(StateSummary::kLabels[i])).add(cgicc::td(part.empty() ? ConfigWebStyle::kNotAvailable : part)));
+        table.add(cgicc::tr(cgicc::th(StateSummary::kLabels[i]))
+                      .add(cgicc::td(part.empty() ? ConfigWebStyle::kNotAvailable : part)));
     }
     section->add(table);
     return section;

@@ -21,7 +21,7 @@ public:
         kText,
         kVolts,
         kDegrees,
-        kKibibytes,   // a /proc/meminfo figure
+        kKibibytes,     // a /proc/meminfo figure
         kMilliseconds,  // since 1970: shown as the date and time
         kDecibelMilliwatts,
         kYesNo,     // "1" or "true"
@@ -29,8 +29,8 @@ public:
         kPresence,  // "1": found
         kNoneWhenEmpty,
         kReservationState,
-        kColor,  // a color name, with its swatch
-        kMarker,  // the key is a file's path: whether it exists
+        kColor,       // a color name, with its swatch
+        kMarker,      // the key is a file's path: whether it exists
         kMacAddress,  // all zeros: not known
         kGateway,     // 0.0.0.0: no default route
     };
@@ -73,7 +73,8 @@ public:
     static std::string Present(Shown shown, bool read, const std::string& value);
 
 private:
-    static cgicc::HTMLElement* CreateGroup(const Group& group, const AgentConfiguration& configuration);
+    static cgicc::HTMLElement* CreateGroup(const Group& group,
+                                           const AgentConfiguration& configuration);
     static cgicc::HTMLElement* CreateSummary(const AgentConfiguration& configuration);
 
     bool answered = false;

@@ -33,7 +33,8 @@ std::string PageAddress(const std::string& host) {
     const bool secure = https != nullptr && std::strcmp(https, "on") == 0;
     const char* port = std::getenv(kPortVariable);
     std::string address = (secure ? "https://" : "http://") + host;
-    if (port != nullptr && std::strcmp(port, secure ? "443" : "80") != 0 && std::strspn(port, "0123456789") == std::strlen(port)) {
+    if (port != nullptr && std::strcmp(port, secure ? "443" : "80") != 0 &&
+        std::strspn(port, "0123456789") == std::strlen(port)) {
         address.append(1, ':').append(port);
     }
     return address + ConfigPages::kPages[ConfigPages::kLanSettings].address;
@@ -57,8 +58,14 @@ const FormField LanSettingsCgi::kFields[] = {
 };
 // clang-format on
 
-const SettingsForm LanSettingsCgi::kForm = {
-    ConfigPages::kLanSettings, "LanSettingsCgi", kFields, std::size(kFields), false, true, nullptr, Where};
+const SettingsForm LanSettingsCgi::kForm = {ConfigPages::kLanSettings,
+                                            "LanSettingsCgi",
+                                            kFields,
+                                            std::size(kFields),
+                                            false,
+                                            true,
+                                            nullptr,
+                                            Where};
 
 LanSettingsCgi::~LanSettingsCgi() = default;
 
@@ -71,7 +78,8 @@ bool LanSettingsCgi::CheckAddress(const std::string& value, const FormState& for
     uint32_t netmask = 0;
     if (!DottedQuad::Parse(value, address) || !DottedQuad::IsUnicast(address)) return false;
     // A netmask that is no netmask has a flag of its own; the address is judged without it.
-    return !ParseNetmask(form.Submitted(kNetmaskElement), netmask) || DottedQuad::IsHost(address, netmask);
+    return !ParseNetmask(form.Submitted(kNetmaskElement), netmask) ||
+           DottedQuad::IsHost(address, netmask);
 }
 
 bool LanSettingsCgi::CheckNetmask(const std::string& value, const FormState&) {
@@ -85,16 +93,20 @@ bool LanSettingsCgi::CheckGateway(const std::string& value, const FormState& for
     uint32_t netmask = 0;
     if (value.empty()) return true;
     if (!DottedQuad::Parse(value, gateway)) return false;
-    if (!DottedQuad::Parse(form.Value(kAddressElement), address) || !ParseNetmask(form.Value(kNetmaskElement), netmask)) {
+    if (!DottedQuad::Parse(form.Value(kAddressElement), address) ||
+        !ParseNetmask(form.Value(kNetmaskElement), netmask)) {
         return true;  // the address or netmask has its own flag
     }
-    return gateway != address && (gateway & netmask) == (address & netmask) && DottedQuad::IsHost(gateway, netmask);
+    return gateway != address && (gateway & netmask) == (address & netmask) &&
+           DottedQuad::IsHost(gateway, netmask);
 }
 
 std::string LanSettingsCgi::Where(const FormState& shown) {
     if (shown.Submitted(SettingsForm::kSaved) != SettingsForm::kFlagValue) return "";
     const char* page = ConfigPages::kPages[ConfigPages::kLanSettings].address;
-    const std::string where = TypedByHand(shown) ? kWhereByHand + HtmlEscaping::Escape(PageAddress(shown.Value(kAddressElement)))
-                                                 : kWhereAutomatic + std::string(page);
+    const std::string where =
+        TypedByHand(shown)
+            ? kWhereByHand + HtmlEscaping::Escape(PageAddress(shown.Value(kAddressElement)))
+            : kWhereAutomatic + std::string(page);
     return SettingsPage::Paragraph(SettingsPage::kNoticeClass, where + ".");
 }

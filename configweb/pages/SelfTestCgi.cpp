@@ -14,7 +14,8 @@ namespace {
 
 using Verdict = SelfTestChecks::Verdict;
 
-constexpr Verdict kCounted[] = {Verdict::kPassed, Verdict::kWarning, Verdict::kFailed, Verdict::kNotAvailable};
+constexpr Verdict kCounted[] = {Verdict::kPassed, Verdict::kWarning, Verdict::kFailed,
+                                Verdict::kNotAvailable};
 
 // The class of a verdict's cell: its name without blanks.
 std::string VerdictClass(Verdict verdict) {
@@ -53,9 +54,11 @@ cgicc::HTMLElement* SelfTestCgi::CreateCounts(const SelfTestChecks::Outcome outc
     std::string counts;
     for (Verdict verdict : kCounted) {
         int count = 0;
-        for (std::size_t i = 0; i < SelfTestChecks::kCheckCount; ++i) count += outcomes[i].verdict == verdict;
+        for (std::size_t i = 0; i < SelfTestChecks::kCheckCount; ++i)
+            count += outcomes[i].verdict == verdict;
         const bool plural = verdict == Verdict::kWarning && count != 1;
-        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + SelfTestChecks::Name(verdict) + (plural ? "s" : "");
+        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " +
+                  SelfTestChecks::Name(verdict) + (plural ? "s" : "");
     }
     return new cgicc::p(counts + ".");
 }
@@ -74,7 +77,8 @@ cgicc::HTMLElement* SelfTestCgi::CreateTable(const SelfTestChecks::Outcome outco
         const SelfTestChecks::Outcome& outcome = outcomes[i];
         cgicc::tr row(cgicc::td(check.what));
         row.add(cgicc::td(outcome.seen));
-        row.add(cgicc::td(SelfTestChecks::Name(outcome.verdict)).set("class", VerdictClass(outcome.verdict)));
+        row.add(cgicc::td(SelfTestChecks::Name(outcome.verdict))
+                    .set("class", VerdictClass(outcome.verdict)));
         table->add(row);
     }
     return table;
@@ -86,7 +90,8 @@ cgicc::HTMLElement* SelfTestCgi::CreateRunAgain(int32_t sessionId) {
     form->set("method", "get").set("action", ConfigPages::kPages[ConfigPages::kSelfTest].address);
     auto* box = new cgicc::div();
     ConfigWebStyle::AddSessionIdField(box, sessionId);
-    box->add(cgicc::input().set("type", "submit").set("name", kRunAgainName).set("value", kRunAgain));
+    box->add(
+        cgicc::input().set("type", "submit").set("name", kRunAgainName).set("value", kRunAgain));
     box->set("id", "changebuttons");
     form->add(box);
     return form;

@@ -42,7 +42,8 @@ std::string Read(const AgentConfiguration& configuration, const char* key, bool&
 Outcome Shows(const AgentConfiguration& configuration, const char* key, Shown shown) {
     bool read = false;
     const std::string value = Read(configuration, key, read);
-    return {DeviceInformationCgi::Present(shown, read, value), read ? Verdict::kInformation : Verdict::kNotAvailable};
+    return {DeviceInformationCgi::Present(shown, read, value),
+            read ? Verdict::kInformation : Verdict::kNotAvailable};
 }
 
 bool Number(const std::string& text, double& number) {
@@ -120,11 +121,14 @@ Outcome SelfTestChecks::Temperature(const AgentConfiguration& configuration) {
     bool read = false, critical = false;
     const std::string temperature = Read(configuration, attributekey::kTemperature, read);
     const std::string limit = Read(configuration, attributekey::kCriticalTemperature, critical);
-    const std::string seen = DeviceInformationCgi::Present(Shown::kDegrees, read, temperature) + ", critical: " +
-                             DeviceInformationCgi::Present(Shown::kDegrees, critical, limit);
+    const std::string seen =
+        DeviceInformationCgi::Present(Shown::kDegrees, read, temperature) +
+        ", critical: " + DeviceInformationCgi::Present(Shown::kDegrees, critical, limit);
     double now = 0, most = 0;
     if (!Number(temperature, now) || !Number(limit, most)) return {seen, Verdict::kNotAvailable};
-    const Verdict verdict = now >= most ? Verdict::kFailed : now >= most - kTemperatureMargin ? Verdict::kWarning : Verdict::kPassed;
+    const Verdict verdict = now >= most                        ? Verdict::kFailed
+                            : now >= most - kTemperatureMargin ? Verdict::kWarning
+                                                               : Verdict::kPassed;
     return {seen, verdict};
 }
 
@@ -140,7 +144,8 @@ Outcome SelfTestChecks::Fan(const AgentConfiguration& configuration) {
     bool read = false;
     const std::string state = Read(configuration, attributekey::kFanState, read);
     if (!read) return {ConfigWebStyle::kNotAvailable, Verdict::kNotAvailable};
-    return {"state " + HtmlEscaping::Escape(state), state == "0" ? Verdict::kPassed : Verdict::kWarning};
+    return {"state " + HtmlEscaping::Escape(state),
+            state == "0" ? Verdict::kPassed : Verdict::kWarning};
 }
 
 Outcome SelfTestChecks::Voltage15(const AgentConfiguration& configuration) {
@@ -163,28 +168,36 @@ Outcome SelfTestChecks::Memory(const AgentConfiguration& configuration) {
 
 Outcome SelfTestChecks::Configuration(const AgentConfiguration&) {
     std::string text;
-    if (!ReadText(ZelConfig::kAgentConfigurationPath, text)) return {"missing or unreadable", Verdict::kFailed};
+    if (!ReadText(ZelConfig::kAgentConfigurationPath, text))
+        return {"missing or unreadable", Verdict::kFailed};
     std::size_t properties = 0;
     const std::size_t ignored = IgnoredLines(text, properties);
     const std::string seen = std::to_string(properties) + " properties";
     if (ignored == 0) return {seen, Verdict::kPassed};
-    return {seen + ", " + std::to_string(ignored) + " lines without \"=\" that every reader ignores", Verdict::kWarning};
+    return {
+        seen + ", " + std::to_string(ignored) + " lines without \"=\" that every reader ignores",
+        Verdict::kWarning};
 }
 
 Outcome SelfTestChecks::Backup(const AgentConfiguration&) {
-    if (::access(ZelConfig::kAgentConfigurationOldPath, R_OK) == 0) return {"present", Verdict::kPassed};
+    if (::access(ZelConfig::kAgentConfigurationOldPath, R_OK) == 0)
+        return {"present", Verdict::kPassed};
     return {"none yet (the first save makes it)", Verdict::kWarning};
 }
 
 Outcome SelfTestChecks::Room(const AgentConfiguration&) {
     struct statvfs folder {};
     struct stat live {};
-    if (::statvfs(kConfigFolder, &folder) != 0) return {HtmlEscaping::Escape(std::strerror(errno)), Verdict::kFailed};
-    const unsigned long long size = ::stat(ZelConfig::kAgentConfigurationPath, &live) == 0 ? live.st_size : 0;
-    const unsigned long long free = static_cast<unsigned long long>(folder.f_bavail) * folder.f_frsize;
+    if (::statvfs(kConfigFolder, &folder) != 0)
+        return {HtmlEscaping::Escape(std::strerror(errno)), Verdict::kFailed};
+    const unsigned long long size =
+        ::stat(ZelConfig::kAgentConfigurationPath, &live) == 0 ? live.st_size : 0;
+    const unsigned long long free =
+        static_cast<unsigned long long>(folder.f_bavail) * folder.f_frsize;
     const unsigned long long needed = size + kSaveMargin;
     const std::string seen = Kibibytes(free) + " free, a save needs " + Kibibytes(needed);
-    if (::access(kConfigFolder, W_OK) != 0) return {seen + ", but the folder is read-only", Verdict::kFailed};
+    if (::access(kConfigFolder, W_OK) != 0)
+        return {seen + ", but the folder is read-only", Verdict::kFailed};
     return {seen, free >= needed ? Verdict::kPassed : Verdict::kFailed};
 }
 
@@ -192,7 +205,8 @@ Outcome SelfTestChecks::LogFile(const AgentConfiguration&) {
     const bool exists = ::access(ConfigWebLogging::kLogPath, F_OK) == 0;
     const std::string path = ConfigWebLogging::kLogPath;
     const std::string target = exists ? path : path.substr(0, path.rfind('/'));
-    if (::access(target.c_str(), W_OK) == 0) return {exists ? "writable" : "not yet written, its folder writable", Verdict::kPassed};
+    if (::access(target.c_str(), W_OK) == 0)
+        return {exists ? "writable" : "not yet written, its folder writable", Verdict::kPassed};
     return {exists ? "not writable" : "its folder is missing or not writable", Verdict::kFailed};
 }
 
@@ -207,7 +221,8 @@ Outcome SelfTestChecks::SettingsPipe(const AgentConfiguration&) {
         ::close(fd);
         return {"the device software reads it", Verdict::kPassed};
     }
-    if (errno == ENXIO) return {"nobody reads it: changed TOL settings go unnoticed", Verdict::kWarning};
+    if (errno == ENXIO)
+        return {"nobody reads it: changed TOL settings go unnoticed", Verdict::kWarning};
     return {HtmlEscaping::Escape(std::strerror(errno)), Verdict::kFailed};
 }
 
@@ -224,7 +239,8 @@ Outcome SelfTestChecks::MeasurementDevice(const AgentConfiguration&) {
 
 Outcome SelfTestChecks::WpaConfiguration(const AgentConfiguration&) {
     std::string written, wanted;
-    if (::access(WlanSettingsCgi::kWpaConfPath, F_OK) != 0) return {"not written yet", Verdict::kNotAvailable};
+    if (::access(WlanSettingsCgi::kWpaConfPath, F_OK) != 0)
+        return {"not written yet", Verdict::kNotAvailable};
     if (!ReadText(WlanSettingsCgi::kWpaConfPath, written)) return {"unreadable", Verdict::kFailed};
     WpaConf writer;
     if (writer.RenderWpaConf(WlanSettingsCgi::kWpaConfPath, wanted) != 0) {

@@ -10,7 +10,8 @@ class StateSummary {
 public:
     static constexpr int kParts = 4;
     // What each part is about, in the summary's order.
-    static constexpr const char* kLabels[kParts] = {"Device", "Attached Units", "MOST Bus", "Vehicle Link"};
+    static constexpr const char* kLabels[kParts] = {"Device", "Attached Units", "MOST Bus",
+                                                    "Vehicle Link"};
 
     // Reads the summary and the MOST light, which the third part leaves open while the
     // device is free, from the store (their live values, now).

@@ -39,16 +39,19 @@ constexpr std::array<SelectOption, std::size(kLevels)> LevelOptions() {
 constexpr std::array<SelectOption, std::size(kLevels)> kLevelOptions = LevelOptions();
 
 constexpr SelectOption kBands[] = {{"1", "2.4 GHz", nullptr}, {"0", "5 GHz", nullptr}};
-constexpr SelectOption kCiphers[] = {
-    {"", "CCMP", nullptr}, {"AES", "CCMP, then TKIP", nullptr}, {"TKIP", "TKIP, then CCMP", nullptr}};
-constexpr SelectOption kMethods[] = {
-    {kPeap, "PEAP (user name and password)", nullptr}, {"EAP-TLS", "TLS (certificates in /config)", nullptr}};
+constexpr SelectOption kCiphers[] = {{"", "CCMP", nullptr},
+                                     {"AES", "CCMP, then TKIP", nullptr},
+                                     {"TKIP", "TKIP, then CCMP", nullptr}};
+constexpr SelectOption kMethods[] = {{kPeap, "PEAP (user name and password)", nullptr},
+                                     {"EAP-TLS", "TLS (certificates in /config)", nullptr}};
 constexpr SelectOption kRoaming[] = {{"0", "Off", nullptr}, {kRoamingOn, "On", nullptr}};
 constexpr SelectOption kChannels[] = {
-    {"1", "1 (2412 MHz)", nullptr},  {"2", "2 (2417 MHz)", nullptr},   {"3", "3 (2422 MHz)", nullptr},
-    {"4", "4 (2427 MHz)", nullptr},  {"5", "5 (2432 MHz)", nullptr},   {"6", "6 (2437 MHz)", nullptr},
-    {"7", "7 (2442 MHz)", nullptr},  {"8", "8 (2447 MHz)", nullptr},   {"9", "9 (2452 MHz)", nullptr},
-    {"10", "10 (2457 MHz)", nullptr}, {"11", "11 (2462 MHz)", nullptr}, {"12", "12 (2467 MHz)", nullptr},
+    {"1", "1 (2412 MHz)", nullptr},   {"2", "2 (2417 MHz)", nullptr},
+    {"3", "3 (2422 MHz)", nullptr},   {"4", "4 (2427 MHz)", nullptr},
+    {"5", "5 (2432 MHz)", nullptr},   {"6", "6 (2437 MHz)", nullptr},
+    {"7", "7 (2442 MHz)", nullptr},   {"8", "8 (2447 MHz)", nullptr},
+    {"9", "9 (2452 MHz)", nullptr},   {"10", "10 (2457 MHz)", nullptr},
+    {"11", "11 (2462 MHz)", nullptr}, {"12", "12 (2467 MHz)", nullptr},
     {"13", "13 (2472 MHz)", nullptr},
 };
 
@@ -60,10 +63,16 @@ Uses UsesOf(const FormState& form) {
     return Uses::kNothing;
 }
 
-bool IsSsid(const std::string& value, const FormState&) { return !value.empty() && WpaConf::IsSsid(value); }
+bool IsSsid(const std::string& value, const FormState&) {
+    return !value.empty() && WpaConf::IsSsid(value);
+}
 bool IsKey(const std::string& value, const FormState&) { return WpaConf::IsKey(value); }
-bool IsQuotable(const std::string& value, const FormState&) { return !value.empty() && WpaConf::IsWritable(value, true); }
-bool IsCountry(const std::string& value, const FormState&) { return value.empty() || WpaConf::IsCountryCode(value); }
+bool IsQuotable(const std::string& value, const FormState&) {
+    return !value.empty() && WpaConf::IsWritable(value, true);
+}
+bool IsCountry(const std::string& value, const FormState&) {
+    return value.empty() || WpaConf::IsCountryCode(value);
+}
 
 // A whole number, as wpa_supplicant takes it bare: "15", "-60".
 bool IsThreshold(const std::string& value, const FormState&) {
@@ -107,8 +116,14 @@ const FormField WlanSettingsCgi::kFields[] = {
 };
 // clang-format on
 
-const SettingsForm WlanSettingsCgi::kForm = {
-    ConfigPages::kWlanSettings, "WlanSettingsCgi", kFields, std::size(kFields), false, true, WriteWpaConf, Failure};
+const SettingsForm WlanSettingsCgi::kForm = {ConfigPages::kWlanSettings,
+                                             "WlanSettingsCgi",
+                                             kFields,
+                                             std::size(kFields),
+                                             false,
+                                             true,
+                                             WriteWpaConf,
+                                             Failure};
 
 WlanSettingsCgi::~WlanSettingsCgi() = default;
 
@@ -129,7 +144,9 @@ bool WlanSettingsCgi::UsesThreshold(const FormState& form) {
     return JoinsNetwork(form) && form.Value(kRoamingElement) == kRoamingOn;
 }
 
-bool WlanSettingsCgi::IsAccessPoint(const FormState& form) { return UsesOf(form) == Uses::kAccessPoint; }
+bool WlanSettingsCgi::IsAccessPoint(const FormState& form) {
+    return UsesOf(form) == Uses::kAccessPoint;
+}
 
 void WlanSettingsCgi::WriteWpaConf(const FormState&, std::string& redirect) {
     WpaConf writer;
