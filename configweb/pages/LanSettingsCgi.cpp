@@ -17,9 +17,9 @@ constexpr const char* kPortVariable = "SERVER_PORT";
 constexpr const char* kHttpsVariable = "HTTPS";
 
 constexpr SelectOption kModes[] = {
-    {"3", "3: addresses taken automatically (factory setting)", nullptr},
-    {"1", "1: addresses and DNS servers typed by hand", nullptr},
-    {"202", "202: addresses and DNS servers typed by hand", nullptr},
+    {"3", "3: automatic (factory setting)", nullptr},
+    {"1", "1: typed by hand, DNS servers too", nullptr},
+    {"202", "202: typed by hand, DNS servers too", nullptr},
 };
 
 bool ParseNetmask(const std::string& text, uint32_t& netmask) {
@@ -45,7 +45,7 @@ std::string PageAddress(const std::string& host) {
 // clang-format off
 const FormField LanSettingsCgi::kFields[] = {
     FormField::Select(kModeElement, SetTolSettingsCgi::kDiscoverModeKey, "Address Mode", kModes).ReloadsPage()
-        .Unit("the DNS servers typed by hand are on TOL Settings"),
+        .Unit("DNS servers: on TOL Settings"),
     FormField::Text(kAddressElement, "network.config.static.ip", "IP Address",
                     "four numbers 0 to 255 joined by dots: a host of its network", CheckAddress)
         .EditableWhen(TypedByHand).ShowsCurrent(attributekey::kLanIp),
