@@ -96,12 +96,6 @@ public:
         field.current = attributeKey;
         return field;
     }
-    // Further checks of a select's value, beyond being one of the options.
-    constexpr FormField Checked(Check check) const {
-        FormField field = *this;
-        field.accepts = check;
-        return field;
-    }
     // A select whose stored value that is none of the options is not offered or kept.
     constexpr FormField OnlyOptions() const {
         FormField field = *this;
