@@ -232,7 +232,8 @@ std::vector<Row> Rows() {
          "wlan.conf.infra.security.level=105\nwlan.conf.infra.psk=top secret\n"},
         {"SelfTestOfABareDevice", "PAGE|selftest.cgi|nopipe", "sessionid=77",
          "passed, 1 warning, 1 failed, 6 not available.</p>|Temperature</td><td>not available, critical: not available</td><td class=\"not-"
-         "available\" >|Backup of the agent configuration</td><td>none yet (the first save makes it)</td><td class=\"warning\" >|Settings "
+         "available\" >|Backup of the agent configuration</td><td>none yet (the first save makes it)</td><td class=\"warning\" >|Log file</td>"
+         "<td>writable</td>|Settings "
          "pipe of the device software</td><td>missing</td><td class=\"failed\" >|Measurement device</td><td>/dev/measure/0 open</td><td class=\"passed\" >"
          "|action=\"/zelconf/selftest.cgi\"|value=\"Run again\"", "", "", 0, "", nullptr},
         {"NoPasswordSignInGoesToThePage", "GET|signin.cgi", "sessionid=77&page=deviceinformation.cgi&password=x",
