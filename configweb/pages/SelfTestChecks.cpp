@@ -175,7 +175,8 @@ Outcome SelfTestChecks::Configuration(const AgentConfiguration&) {
     const std::string seen = std::to_string(properties) + " properties";
     if (ignored == 0) return {seen, Verdict::kPassed};
     return {
-        seen + ", " + std::to_string(ignored) + " lines without \"=\" that every reader ignores",
+        seen + ", " + std::to_string(ignored) + (ignored == 1 ? " line" : " lines") +
+            " without \"=\" that every reader ignores",
         Verdict::kWarning};
 }
 
