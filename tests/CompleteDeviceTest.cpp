@@ -1,6 +1,7 @@
 // The store's start-up on a complete device, with a wired "eth0" (02:00:5e:10:00:01, 192.0.2.10/24).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "ConfigWebLogging.h"
 #include "Device.h"
@@ -61,10 +62,12 @@ TEST(CompleteDeviceTest, SettingsShowTheLiveValuesAndTheSelfTestJudgesThem) {
     const std::string wlan = "sessionid=3&submit=Save&security=105&ssid=w&band=1&roaming=0&country=&psk=12345678";
     EXPECT_EQ(Program::Cgi(PROGRAMS_DIR "/setwlansettings.cgi", "POST", wlan).Run().out,
               "Location: wlansettings.cgi?sessionid=3&saved=1\n\n\n");
+    ASSERT_EQ(::mkfifo(device::kPipe, 0600), 0);  // nobody reads it
     const auto selfTest = [] { return Program::Cgi(PROGRAMS_DIR "/selftest.cgi", "GET", "sessionid=3").Run().out; };
     device::ExpectPieces(selfTest(), "Power-fail state</td><td>31</td><td class=\"warning\" >|Supply voltage KL15</td><td>12.4 V"
                          "</td><td class=\"information\" >|Backup of the agent configuration</td><td>present</td><td class=\"passed\""
-                         "|wpa_supplicant configuration</td><td>as the stored WLAN settings give it</td><td class=\"passed\" >|State "
+                         "|Settings pipe of the device software</td><td>nobody reads it: changed TOL settings go unnoticed</td>"
+                         "<td class=\"warning\" >|wpa_supplicant configuration</td><td>as the stored WLAN settings give it</td><td class=\"passed\" >|State "
                          "summary</td><td>[0+;1?;2+;3+]: free; an ORVA-C or ORVA-D unit is attached; MOST interface found, light on;"
                          " vehicle link available<|Vehicle link</td><td>link available, VIN WXYZ1234567890123<");
     EXPECT_EQ(Program({PROGRAMS_DIR "/zelconfig", "set", "wlan.conf.infra.ssid", "other"}).Run().status, 0);
