@@ -16,14 +16,7 @@ constexpr const char* kLogSource = "WpaConf";
 
 constexpr const char* kProtoRsn = "RSN";
 constexpr const char* kProtoWpa = "WPA";
-constexpr const char* kBand5GHz = "0";
-constexpr const char* kBand24GHz = "1";
-constexpr const char* kRoamingOn = "1";
 constexpr const char* kDefaultRoamingThreshold = "15";
-constexpr const char* kAes = "AES";
-constexpr const char* kTkip = "TKIP";
-constexpr const char* kPeap = "EAP-PEAP";
-constexpr const char* kTls = "EAP-TLS";
 
 constexpr const char* kFrequencies24GHz =
     "2412 2417 2422 2427 2432 2437 2442 2447 2452 2457 2462 2467 2472 2484";

@@ -35,6 +35,15 @@ public:
     static constexpr const char* kApPskKey = "wlan.conf.ap.psk";
     static constexpr const char* kApChannelKey = "wlan.conf.ap.channel";
 
+    // The values of the settings that choose what is written.
+    static constexpr const char* kBand5GHz = "0";
+    static constexpr const char* kBand24GHz = "1";
+    static constexpr const char* kRoamingOn = "1";
+    static constexpr const char* kAes = "AES";
+    static constexpr const char* kTkip = "TKIP";
+    static constexpr const char* kPeap = "EAP-PEAP";
+    static constexpr const char* kTls = "EAP-TLS";
+
     static constexpr int32_t kLevelOpen = 104;
     static constexpr int32_t kLevelPskRsn = 105;
     static constexpr int32_t kLevelEapRsn = 106;

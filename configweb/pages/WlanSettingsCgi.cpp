@@ -11,8 +11,6 @@ namespace {
 constexpr const char* kSecurityElement = "security";
 constexpr const char* kAuthenticationElement = "authentication";
 constexpr const char* kRoamingElement = "roaming";
-constexpr const char* kPeap = "EAP-PEAP";
-constexpr const char* kRoamingOn = "1";
 constexpr std::size_t kLongestThreshold = 4;
 
 // What each security level joins or offers, and so which fields it uses.
@@ -38,13 +36,14 @@ constexpr std::array<SelectOption, std::size(kLevels)> LevelOptions() {
 }
 constexpr std::array<SelectOption, std::size(kLevels)> kLevelOptions = LevelOptions();
 
-constexpr SelectOption kBands[] = {{"1", "2.4 GHz", nullptr}, {"0", "5 GHz", nullptr}};
+constexpr SelectOption kBands[] = {{WpaConf::kBand24GHz, "2.4 GHz", nullptr},
+                                   {WpaConf::kBand5GHz, "5 GHz", nullptr}};
 constexpr SelectOption kCiphers[] = {{"", "CCMP", nullptr},
-                                     {"AES", "CCMP, then TKIP", nullptr},
-                                     {"TKIP", "TKIP, then CCMP", nullptr}};
-constexpr SelectOption kMethods[] = {{kPeap, "PEAP (user name and password)", nullptr},
-                                     {"EAP-TLS", "TLS (certificates in /config)", nullptr}};
-constexpr SelectOption kRoaming[] = {{"0", "Off", nullptr}, {kRoamingOn, "On", nullptr}};
+                                     {WpaConf::kAes, "CCMP, then TKIP", nullptr},
+                                     {WpaConf::kTkip, "TKIP, then CCMP", nullptr}};
+constexpr SelectOption kMethods[] = {{WpaConf::kPeap, "PEAP (user name and password)", nullptr},
+                                     {WpaConf::kTls, "TLS (certificates in /config)", nullptr}};
+constexpr SelectOption kRoaming[] = {{"0", "Off", nullptr}, {WpaConf::kRoamingOn, "On", nullptr}};
 constexpr SelectOption kChannels[] = {
     {"1", "1 (2412 MHz)", nullptr},   {"2", "2 (2417 MHz)", nullptr},
     {"3", "3 (2422 MHz)", nullptr},   {"4", "4 (2427 MHz)", nullptr},
@@ -137,11 +136,11 @@ bool WlanSettingsCgi::UsesKey(const FormState& form) { return UsesOf(form) == Us
 bool WlanSettingsCgi::UsesEap(const FormState& form) { return UsesOf(form) == Uses::kEap; }
 
 bool WlanSettingsCgi::UsesPassword(const FormState& form) {
-    return UsesEap(form) && form.Value(kAuthenticationElement) == kPeap;
+    return UsesEap(form) && form.Value(kAuthenticationElement) == WpaConf::kPeap;
 }
 
 bool WlanSettingsCgi::UsesThreshold(const FormState& form) {
-    return JoinsNetwork(form) && form.Value(kRoamingElement) == kRoamingOn;
+    return JoinsNetwork(form) && form.Value(kRoamingElement) == WpaConf::kRoamingOn;
 }
 
 bool WlanSettingsCgi::IsAccessPoint(const FormState& form) {
